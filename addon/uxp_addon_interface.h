@@ -1,0 +1,29 @@
+// The process-wide registry of the host's function table, and Check, the one
+// rule that turns a host status into an exception.
+#ifndef ZERLIN_ADDON_UXP_ADDON_INTERFACE_H_
+#define ZERLIN_ADDON_UXP_ADDON_INTERFACE_H_
+
+#include "addon/addon_api.h"
+
+namespace zerlin {
+
+// Holds a copy of the host's table, written once at start-up and only read
+// afterwards, so it needs no lock. All slots are zero until the first init.
+class UxpAddonInterface {
+ public:
+  static UxpAddonInterface& instance();
+
+  void setAddonAPIs(const addon_apis& apis);
+  const addon_apis& getAddonAPIs() const { return apis_; }
+
+ private:
+  UxpAddonInterface() = default;
+  addon_apis apis_{};
+};
+
+// Returns when `status` is zero; otherwise throws the bare text "error".
+void Check(addon_status status);
+
+}  // namespace zerlin
+
+#endif  // ZERLIN_ADDON_UXP_ADDON_INTERFACE_H_

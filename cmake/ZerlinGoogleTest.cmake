@@ -1,0 +1,16 @@
+# GoogleTest built from source with this project's flags, so that sanitizer
+# builds instrument it too. Debian ships the source in /usr/src/googletest.
+if(NOT TARGET GTest::gmock_main)
+  set(ZERLIN_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+  if(EXISTS "${ZERLIN_GOOGLETEST_SOURCE}/CMakeLists.txt")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(${ZERLIN_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gmock_main)
+      add_library(GTest::gmock_main ALIAS gmock_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+include(GoogleTest)

@@ -1,0 +1,189 @@
+// An in-process host for tests: it implements the host's function table over
+// a small value heap, records every call in order, and can make a chosen
+// call fail. Portable C++17, so the same host also runs inside a Windows
+// process under Wine.
+#ifndef ZERLIN_TEST_HOST_TEST_HOST_H_
+#define ZERLIN_TEST_HOST_TEST_HOST_H_
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "addon/addon_api.h"
+
+namespace zerlin::test_host {
+
+// The 28 operations of the table, in slot order.
+enum class Op {
+  throw_error,
+  create_function,
+  set_named_property,
+  get_undefined,
+  get_boolean,
+  create_object,
+  create_array,
+  create_double,
+  create_string,
+  create_error,
+  type_of,
+  get_value_double,
+  get_value_bool,
+  get_value_string,
+  get_property_names,
+  set_property,
+  get_property,
+  set_element,
+  get_element,
+  is_array,
+  get_array_length,
+  open_handle_scope,
+  close_handle_scope,
+  create_promise,
+  resolve_deferred,
+  reject_deferred,
+  run_on_scripting_thread,
+  run_on_main_thread,
+};
+const char* OpName(Op op);
+
+// Type codes this host answers from type_of. Arrays have a code of their
+// own; objects, errors and promises answer kObject.
+enum TypeCode : int32_t {
+  kUndefined = 0,
+  kNull = 1,
+  kBoolean = 2,
+  kNumber = 3,
+  kString = 4,
+  kObject = 6,
+  kFunction = 7,
+  kArray = 8,
+};
+
+// Statuses: zero is success; an injected failure answers kInjectedFailure.
+enum Status : addon_status {
+  kOk = 0,
+  kInvalidArg = 1,
+  kWrongType = 2,
+  kAlreadySettled = 3,
+  kInjectedFailure = 9,
+};
+
+// What a failed call leaves in its out-arguments.
+enum class FailWrites { kNothing, kOutputs };
+
+struct Call {
+  Op op;
+  std::string detail;  // the call's data: texts, numbers, indices, flags
+  std::vector<const void*> inputs;  // handles passed in, in argument order
+  const void* output = nullptr;     // the handle written out, if any
+  addon_status status = kOk;
+};
+
+class TestHost {
+ public:
+  TestHost();
+  ~TestHost();  // finalises every queued box that never ran
+  TestHost(const TestHost&) = delete;
+  TestHost& operator=(const TestHost&) = delete;
+
+  const addon_apis& Table() const { return table_; }
+  addon_env__* Env() { return reinterpret_cast<addon_env__*>(this); }
+
+  // Building values directly on the heap (not recorded as calls).
+  addon_value__* Undefined();
+  addon_value__* Null();
+  addon_value__* Bool(bool flag);
+  addon_value__* Number(double number);
+  addon_value__* String(std::string_view bytes);
+  addon_value__* Array(const std::vector<addon_value__*>& elements = {});
+  addon_value__* Object(
+      const std::vector<std::pair<std::string, addon_value__*>>& entries = {});
+  void Set(addon_value__* object, std::string_view key, addon_value__* value);
+  // Overrides what type_of answers for one value.
+  void SetTypeCode(addon_value__* value, int32_t code);
+  // Overrides what get_value_string answers for one string: the length
+  // asked for without a buffer, and the count written into a buffer.
+  void SetStringReport(addon_value__* value, uint64_t length, uint64_t written);
+
+  // Inspection. Describe renders a value in a JSON-like form that keeps
+  // property order: {"a":[1,2]}, Error("-1","unknown exception"),
+  // Promise(pending), Promise(fulfilled {...}), Promise(rejected "...").
+  std::string Describe(const void* value) const;
+  addon_value__* Property(addon_value__* object, std::string_view key) const;
+  std::vector<std::string> Keys(addon_value__* object) const;
+  int SettleCount(const void* promise) const;
+
+  // Calls a function value the way a script would.
+  addon_value__* CallFunction(addon_value__* function,
+                              const std::vector<addon_value__*>& args = {});
+
+  // What the host saw.
+  std::vector<Call> Calls() const;
+  std::vector<std::string> Ops() const;    // "create_object", ...
+  std::vector<std::string> Trace() const;  // "create_string \"a\"", ...
+  size_t CallCount() const;
+  void ClearCalls();
+  int OpenScopes() const;  // handle scopes opened and not yet closed
+
+  // Failure injection: the `n`th call from now (1 = the next one), or the
+  // next call of `op`. Each fires once.
+  void FailCall(size_t n, FailWrites writes = FailWrites::kNothing);
+  void FailNext(Op op, FailWrites writes = FailWrites::kNothing);
+  void ClearFailures();
+
+  // The thread queues. Boxes wait until the test runs them; each runs once
+  // and is finalised right after its callback returns.
+  enum class Queue { kMain, kScripting };
+  size_t Pending(Queue queue) const;
+  // Runs boxes of `queue` until it is empty (including boxes queued while
+  // running); returns how many ran.
+  size_t Drain(Queue queue);
+  // Drains both queues, main first, until neither has work.
+  size_t DrainAll();
+
+  // The table's entries, one per operation; public so that a test can build
+  // a table that swaps one of them.
+  struct Entries;
+
+ private:
+  struct Node;
+  struct Box {
+    addon_thread_callback callback;
+    void* data;
+    addon_finalizer finalize;
+  };
+  friend struct Entries;
+  friend class Entry;
+
+  class Entry;
+
+  // Counts a call and answers the failure injected for it, if any.
+  std::optional<FailWrites> NextFailure(Op op);
+  addon_value__* Add(Node node);
+  Node* Find(const void* handle);
+  const Node* Find(const void* handle) const;
+  void DescribeInto(const void* handle, std::string& out, int depth) const;
+
+  addon_apis table_{};
+  mutable std::recursive_mutex mutex_;
+  std::deque<Node> heap_;
+  std::vector<Call> calls_;
+  uint64_t next_call_ = 0;  // calls so far, for FailCall
+  std::vector<std::pair<uint64_t, FailWrites>> fail_at_;
+  std::vector<std::pair<Op, FailWrites>> fail_next_;
+  std::deque<Box> main_queue_;
+  std::deque<Box> scripting_queue_;
+  int open_scopes_ = 0;
+  uintptr_t next_scope_ = 1;
+};
+
+}  // namespace zerlin::test_host
+
+#endif  // ZERLIN_TEST_HOST_TEST_HOST_H_
