@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Checks that a shared object exports exactly uxp_addon_init and
+# uxp_addon_terminate and that its file is named zerlin-probe.uxpaddon.
+set -euo pipefail
+lib=$1
+[ "$(basename "$lib")" = "zerlin-probe.uxpaddon" ] || { echo "wrong name: $lib"; exit 1; }
+exports=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | sort | tr '\n' ' ')
+echo "exports: $exports"
+[ "$exports" = "uxp_addon_init uxp_addon_terminate " ]

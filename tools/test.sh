@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, then builds and tests each
+# preset (plain, then sanitizers), and ends with one total.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/common.sh
+ensure_packages
+
+PRESETS=(default asan)
+
+export ZERLIN_COUNTS
+ZERLIN_COUNTS=$(mktemp)
+status=0
+for preset in "${PRESETS[@]}"; do
+  run_preset "$preset" || status=1
+done
+failed=$(awk '{f += $1} END {print f + 0}' "$ZERLIN_COUNTS")
+total=$(awk '{t += $2} END {print t + 0}' "$ZERLIN_COUNTS")
+rm -f "$ZERLIN_COUNTS"
+[ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+echo "tests: $((total - failed)) passed, $failed failed"
+exit "$status"
