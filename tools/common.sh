@@ -34,3 +34,32 @@ run_preset() {
   rm -f "$log"
   return "$rc"
 }
+
+# Starts a virtual display (Xvfb) unless $DISPLAY already answers, and with
+# --wm a window manager (openbox) on it. Both end when the calling shell
+# exits. Needs xvfb, x11-utils and, for --wm, openbox in tools/packages.txt.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    :
+  else
+    local n=99
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    ZERLIN_PIDS+=("$!")
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    trap 'stop_started' EXIT
+  fi
+  if [ "${1:-}" = "--wm" ] && ! pgrep -x openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    ZERLIN_PIDS+=("$!")
+    sleep 0.5
+    trap 'stop_started' EXIT
+  fi
+}
+
+ZERLIN_PIDS=()
+stop_started() {
+  local pid
+  for pid in "${ZERLIN_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
