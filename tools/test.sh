@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, then builds and tests each
-# preset (plain, then sanitizers), and ends with one total.
+# preset (plain, then sanitizers), checks the script side (typings, example
+# plug-in, CI workflows), and ends with one total.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/common.sh
@@ -14,6 +15,7 @@ status=0
 for preset in "${PRESETS[@]}"; do
   run_preset "$preset" || status=1
 done
+bash tools/check_scripts.sh || status=1
 failed=$(awk '{f += $1} END {print f + 0}' "$ZERLIN_COUNTS")
 total=$(awk '{t += $2} END {print t + 0}' "$ZERLIN_COUNTS")
 rm -f "$ZERLIN_COUNTS"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The checks that need no C++ build: the typings type-checked against the
+# example plug-in, the example's own tests (both need Node.js), and the CI
+# workflows. Prints "scripts: N passed, M failed" and, when $ZERLIN_COUNTS
+# names a file, appends "failed total" to it.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+passed=0 failed=0
+check() {
+  local name=$1; shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $name"
+    failed=$((failed + 1))
+  fi
+}
+
+install_typescript() {
+  # npm ci from the lock file, again only when the lock file changed.
+  local stamp=types/node_modules/.installed-lock.json
+  cmp -s types/package-lock.json "$stamp" 2>/dev/null && return 0
+  (cd types && npm ci --no-audit --no-fund --loglevel=error >/dev/null) &&
+    cp types/package-lock.json "$stamp"
+}
+
+# Runs the example's tests; each counts on its own in the total.
+example_tests() {
+  local log rc pass fail
+  log=$(mktemp)
+  node --test examples/*/*.test.js >"$log" 2>&1
+  rc=$?
+  pass=$(sed -n 's/^# pass //p' "$log")
+  fail=$(sed -n 's/^# fail //p' "$log")
+  echo "example tests: ${pass:-0} passed, ${fail:-0} failed"
+  if [ "$rc" -ne 0 ]; then
+    cat "$log"
+    [ "${fail:-0}" -gt 0 ] || fail=1
+  fi
+  passed=$((passed + ${pass:-0}))
+  failed=$((failed + ${fail:-0}))
+  rm -f "$log"
+}
+
+echo "== scripts"
+# Debian's python3 has the YAML module of tools/packages.txt.
+check "workflow syntax" /usr/bin/python3 tools/check_workflows.py
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  if install_typescript; then
+    check "typings against the example" types/node_modules/.bin/tsc -p types
+    example_tests
+  else
+    check "typescript install" false
+  fi
+else
+  echo "note: node and npm not found: the type-check and the example's tests are skipped"
+fi
+echo "scripts: $passed passed, $failed failed"
+[ -n "${ZERLIN_COUNTS:-}" ] && echo "$failed $((passed + failed))" >> "$ZERLIN_COUNTS"
+[ "$failed" -eq 0 ]
