@@ -107,6 +107,17 @@ struct CallInfo {
   std::vector<addon_value__*> args;
 };
 
+thread_local int host_call_depth = 0;
+
+// Counts host table functions on this thread's stack.
+class HostCallDepth {
+ public:
+  HostCallDepth() { ++host_call_depth; }
+  ~HostCallDepth() { --host_call_depth; }
+  HostCallDepth(const HostCallDepth&) = delete;
+  HostCallDepth& operator=(const HostCallDepth&) = delete;
+};
+
 }  // namespace
 
 const char* OpName(Op op) { return kOpNames[static_cast<int>(op)]; }
@@ -161,6 +172,7 @@ struct TestHost::Entries {
 
   static addon_status throw_error(addon_env__* env, const char* code,
                                   const char* msg) {
+    HostCallDepth depth;
     Entry e(env, Op::throw_error);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = (code != nullptr ? Quote(code) + " " : std::string()) +
@@ -171,6 +183,7 @@ struct TestHost::Entries {
   static addon_status create_function(addon_env__* env, const char* name,
                                       uint64_t length, addon_callback cb,
                                       void* data, addon_value__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::create_function);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = name != nullptr ? Quote(std::string_view(name, length))
@@ -188,6 +201,7 @@ struct TestHost::Entries {
                                          addon_value__* object,
                                          const char* name,
                                          addon_value__* value) {
+    HostCallDepth depth;
     Entry e(env, Op::set_named_property);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = name != nullptr ? Quote(name) : "null";
@@ -203,12 +217,14 @@ struct TestHost::Entries {
   }
 
   static addon_status get_undefined(addon_env__* env, addon_value__** result) {
+    HostCallDepth depth;
     return Make(env, Op::get_undefined, "",
                 Node::Of(Kind::kUndefined, kUndefined), result);
   }
 
   static addon_status get_boolean(addon_env__* env, bool value,
                                   addon_value__** result) {
+    HostCallDepth depth;
     Node node = Node::Of(Kind::kBoolean, kBoolean);
     node.flag = value;
     return Make(env, Op::get_boolean, value ? "true" : "false", std::move(node),
@@ -216,17 +232,20 @@ struct TestHost::Entries {
   }
 
   static addon_status create_object(addon_env__* env, addon_value__** result) {
+    HostCallDepth depth;
     return Make(env, Op::create_object, "", Node::Of(Kind::kObject, kObject),
                 result);
   }
 
   static addon_status create_array(addon_env__* env, addon_value__** result) {
+    HostCallDepth depth;
     return Make(env, Op::create_array, "", Node::Of(Kind::kArray, kArray),
                 result);
   }
 
   static addon_status create_double(addon_env__* env, double value,
                                     addon_value__** result) {
+    HostCallDepth depth;
     Node node = Node::Of(Kind::kNumber, kNumber);
     node.number = value;
     return Make(env, Op::create_double, FormatNumber(value), std::move(node),
@@ -235,6 +254,7 @@ struct TestHost::Entries {
 
   static addon_status create_string(addon_env__* env, const char* bytes,
                                     uint64_t length, addon_value__** result) {
+    HostCallDepth depth;
     if (bytes == nullptr && length != 0) {
       return Make(env, Op::create_string, "null", std::nullopt, result);
     }
@@ -246,6 +266,7 @@ struct TestHost::Entries {
 
   static addon_status create_error(addon_env__* env, addon_value__* code,
                                    addon_value__* msg, addon_value__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::create_error);
     if (e.NoHost()) return kInvalidArg;
     e.call().inputs = {code, msg};
@@ -258,6 +279,7 @@ struct TestHost::Entries {
 
   static addon_status type_of(addon_env__* env, addon_value__* value,
                               int32_t* result) {
+    HostCallDepth depth;
     Entry e(env, Op::type_of);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(value);
@@ -270,6 +292,7 @@ struct TestHost::Entries {
 
   static addon_status get_value_double(addon_env__* env, addon_value__* value,
                                        double* result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_value_double);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(value);
@@ -282,6 +305,7 @@ struct TestHost::Entries {
 
   static addon_status get_value_bool(addon_env__* env, addon_value__* value,
                                      bool* result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_value_bool);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(value);
@@ -297,6 +321,7 @@ struct TestHost::Entries {
   static addon_status get_value_string(addon_env__* env, addon_value__* value,
                                        char* buf, uint64_t size,
                                        uint64_t* result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_value_string);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = buf == nullptr ? "length" : std::to_string(size);
@@ -322,6 +347,7 @@ struct TestHost::Entries {
   static addon_status get_property_names(addon_env__* env,
                                          addon_value__* object,
                                          addon_value__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_property_names);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(object);
@@ -344,6 +370,7 @@ struct TestHost::Entries {
 
   static addon_status set_property(addon_env__* env, addon_value__* object,
                                    addon_value__* key, addon_value__* value) {
+    HostCallDepth depth;
     Entry e(env, Op::set_property);
     if (e.NoHost()) return kInvalidArg;
     Node* target = e.Find(object);
@@ -365,6 +392,7 @@ struct TestHost::Entries {
 
   static addon_status get_property(addon_env__* env, addon_value__* object,
                                    addon_value__* key, addon_value__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_property);
     if (e.NoHost()) return kInvalidArg;
     Node* target = e.Find(object);
@@ -384,6 +412,7 @@ struct TestHost::Entries {
 
   static addon_status set_element(addon_env__* env, addon_value__* array,
                                   uint32_t index, addon_value__* value) {
+    HostCallDepth depth;
     Entry e(env, Op::set_element);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = std::to_string(index);
@@ -401,6 +430,7 @@ struct TestHost::Entries {
 
   static addon_status get_element(addon_env__* env, addon_value__* array,
                                   uint32_t index, addon_value__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_element);
     if (e.NoHost()) return kInvalidArg;
     e.call().detail = std::to_string(index);
@@ -416,6 +446,7 @@ struct TestHost::Entries {
 
   static addon_status is_array(addon_env__* env, addon_value__* value,
                                bool* result) {
+    HostCallDepth depth;
     Entry e(env, Op::is_array);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(value);
@@ -428,6 +459,7 @@ struct TestHost::Entries {
 
   static addon_status get_array_length(addon_env__* env, addon_value__* value,
                                        uint32_t* result) {
+    HostCallDepth depth;
     Entry e(env, Op::get_array_length);
     if (e.NoHost()) return kInvalidArg;
     Node* node = e.Find(value);
@@ -441,6 +473,7 @@ struct TestHost::Entries {
 
   static addon_status open_handle_scope(addon_env__* env,
                                         addon_handle_scope__** result) {
+    HostCallDepth depth;
     Entry e(env, Op::open_handle_scope);
     if (e.NoHost()) return kInvalidArg;
     if (e.Skip()) return e.Finish();
@@ -452,6 +485,7 @@ struct TestHost::Entries {
 
   static addon_status close_handle_scope(addon_env__* env,
                                          addon_handle_scope__* scope) {
+    HostCallDepth depth;
     Entry e(env, Op::close_handle_scope);
     if (e.NoHost()) return kInvalidArg;
     e.call().inputs = {scope};
@@ -466,6 +500,7 @@ struct TestHost::Entries {
   static addon_status create_promise(addon_env__* env,
                                      addon_deferred__** deferred,
                                      addon_value__** promise) {
+    HostCallDepth depth;
     Entry e(env, Op::create_promise);
     if (e.NoHost()) return kInvalidArg;
     if (e.Skip()) return e.Finish();
@@ -478,12 +513,14 @@ struct TestHost::Entries {
   static addon_status resolve_deferred(addon_env__* env,
                                        addon_deferred__* deferred,
                                        addon_value__* value) {
+    HostCallDepth depth;
     return Settle(env, Op::resolve_deferred, deferred, value, false);
   }
 
   static addon_status reject_deferred(addon_env__* env,
                                       addon_deferred__* deferred,
                                       addon_value__* value) {
+    HostCallDepth depth;
     return Settle(env, Op::reject_deferred, deferred, value, true);
   }
 
@@ -491,6 +528,7 @@ struct TestHost::Entries {
                                               addon_thread_callback cb,
                                               void* data,
                                               addon_finalizer finalize) {
+    HostCallDepth depth;
     return Enqueue(env, Op::run_on_scripting_thread, Queue::kScripting, cb,
                    data, finalize);
   }
@@ -498,6 +536,7 @@ struct TestHost::Entries {
   static addon_status run_on_main_thread(addon_env__* env,
                                          addon_thread_callback cb, void* data,
                                          addon_finalizer finalize) {
+    HostCallDepth depth;
     return Enqueue(env, Op::run_on_main_thread, Queue::kMain, cb, data,
                    finalize);
   }
@@ -805,8 +844,36 @@ addon_value__* TestHost::CallFunction(addon_value__* function,
     if (node == nullptr || node->kind != Node::Kind::kFunction) return nullptr;
     callback = node->callback;
   }
-  CallInfo info{args};
-  return callback(Env(), reinterpret_cast<addon_callback_info__*>(&info));
+  std::optional<CallInfo> info;
+  {
+    HostCallDepth host_side;  // the call's own bookkeeping is the host's
+    info.emplace(CallInfo{args});
+  }
+  try {
+    return callback(Env(), reinterpret_cast<addon_callback_info__*>(&*info));
+  } catch (...) {
+    std::lock_guard lock(mutex_);
+    ++escaped_exceptions_;
+    return nullptr;
+  }
+}
+
+size_t TestHost::EscapedExceptions() const {
+  std::lock_guard lock(mutex_);
+  return escaped_exceptions_;
+}
+
+bool TestHost::InHostCall() { return host_call_depth > 0; }
+
+TestHost::Checkpoint TestHost::Mark() const {
+  std::lock_guard lock(mutex_);
+  return {heap_.size(), calls_.size()};
+}
+
+void TestHost::Rewind(Checkpoint mark) {
+  std::lock_guard lock(mutex_);
+  if (mark.values < heap_.size()) heap_.resize(mark.values);
+  if (mark.calls < calls_.size()) calls_.resize(mark.calls);
 }
 
 std::vector<Call> TestHost::Calls() const {
@@ -880,8 +947,13 @@ size_t TestHost::Drain(Queue queue) {
       box = source.front();
       source.pop_front();
     }
-    box.callback(box.data);
-    if (box.finalize != nullptr) box.finalize(box.data);
+    try {
+      box.callback(box.data);
+      if (box.finalize != nullptr) box.finalize(box.data);
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      ++escaped_exceptions_;
+    }
     ++ran;
   }
 }

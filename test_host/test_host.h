@@ -131,6 +131,22 @@ class TestHost {
   size_t CallCount() const;
   void ClearCalls();
   int OpenScopes() const;  // handle scopes opened and not yet closed
+  // Exceptions that a callback or finaliser let out into this host; a sound
+  // addon never does.
+  size_t EscapedExceptions() const;
+  // True on a thread that is inside one of this host's table functions, so
+  // a test's allocation hook can tell the host's allocations from the
+  // addon's.
+  static bool InHostCall();
+
+  // Forgets every value and call made after a checkpoint, so that long runs
+  // (soaks) keep the host's own memory flat.
+  struct Checkpoint {
+    size_t values;
+    size_t calls;
+  };
+  Checkpoint Mark() const;
+  void Rewind(Checkpoint mark);
 
   // Failure injection: the `n`th call from now (1 = the next one), or the
   // next call of `op`. Each fires once.
@@ -181,6 +197,7 @@ class TestHost {
   std::deque<Box> main_queue_;
   std::deque<Box> scripting_queue_;
   int open_scopes_ = 0;
+  size_t escaped_exceptions_ = 0;
   uintptr_t next_scope_ = 1;
 };
 
