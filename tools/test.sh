@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 ensure_packages
 
-PRESETS=(default asan)
+PRESETS=(default asan fuzz)
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)
