@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 ensure_packages
 
-PRESETS=(default asan tsan)
+PRESETS=(default asan tsan gnustep)
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)
