@@ -273,6 +273,24 @@ class Driver {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
   }
 
+  // A window of another X client (this driver's own connection), mapped
+  // above everything and left alone by the window manager.
+  Window ForeignWindow(int x, int y, unsigned int width, unsigned int height) {
+    XSetWindowAttributes attributes;
+    attributes.override_redirect = True;
+    attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+    const Window window =
+        XCreateWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display_, window);
+    XSync(display_, False);
+    return window;
+  }
+  void DestroyForeignWindow(Window window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
+  }
+
   // Calls getPointer as a script would, on the scripting thread, and waits
   // for its promise to settle.
   Reading Read() {
@@ -370,6 +388,12 @@ void RunChecks(Driver& d, Scene& s) {
         static_cast<int>(std::lround(screen.size.height - (NSMaxY(content) + NSMaxY(frame)) / 2));
   });
   d.Check("title bar of the main window", title_x, title_y, true, "");
+
+  // Another application's window in front of the main window: a window of
+  // this process's second X connection, which GNUstep knows nothing about.
+  const Window other = d.ForeignWindow(plain_x - 60, plain_y - 40, 120, 80);
+  d.Check("another application's window in front", plain_x, plain_y, false, "");
+  d.DestroyForeignWindow(other);
 
   // Other windows of the host, and no window at all.
   d.CheckView("second window, not main", [s.second contentView], false, "SecondContentView");

@@ -2,8 +2,10 @@
 // - -[NSWindow convertPointFromScreen:] is missing: answered by
 //   -convertScreenToBase:.
 // - +[NSWindow windowNumberAtPoint:belowWindowWithWindowNumber:] answers 0:
-//   replaced by a search of the application's on-screen windows, front to
-//   back (GSOrderedWindows, which unlike -orderedWindows includes panels).
+//   replaced by the X server's topmost top-level window at the point, matched
+//   against the application's on-screen windows front to back
+//   (GSOrderedWindows, which unlike -orderedWindows includes panels), so
+//   that another application's window in front counts as not ours.
 // - +[NSEvent pressedMouseButtons] answers 0 even with a button held:
 //   replaced by the X server's pointer button mask.
 // - objc_autoreleasePoolPush/Pop are missing from GCC's runtime: backed by
@@ -13,6 +15,8 @@
 #include <X11/Xlib.h>
 #include <objc/runtime.h>
 
+#include <cmath>
+
 @implementation NSWindow (ZerlinAppKitCompat)
 - (NSPoint)convertPointFromScreen:(NSPoint)point {
   return [self convertScreenToBase:point];
@@ -21,11 +25,72 @@
 
 namespace {
 
-// Like a mouse-down hit: the frontmost visible window that takes mouse
-// events and whose frame holds the point; with `below` non-zero, only
-// windows behind that one count. 0 when there is none.
+// A connection of its own: GNUstep's is private to its backend. Only the
+// main thread uses it, as for every AppKit query.
+Display* XDisplay() {
+  static Display* display = XOpenDisplay(nullptr);
+  return display;
+}
+
+// The child of the root (a top-level window, or the window manager's frame
+// around one) that holds `window`; 0 when the server does not know it.
+Window TopLevelOf(Display* display, Window window) {
+  while (window != 0) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) {
+      return 0;
+    }
+    if (children != nullptr) XFree(children);
+    if (parent == root) return window;
+    window = parent;
+  }
+  return 0;
+}
+
+// The X server's answer: the topmost top-level window of any client at the
+// point, None over the bare root. False when the server cannot be asked.
+bool TopLevelAt(Display* display, NSPoint point, Window& found) {
+  if (display == nullptr || [[NSScreen screens] count] == 0) return false;
+  const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
+  const double top = screen.origin.y + screen.size.height;
+  const int x = static_cast<int>(std::floor(point.x));
+  const int y = static_cast<int>(std::floor(top - point.y));
+  const Window root = DefaultRootWindow(display);
+  int unused_x = 0, unused_y = 0;
+  found = None;
+  return XTranslateCoordinates(display, root, root, x, y, &unused_x, &unused_y, &found) != 0;
+}
+
+bool TakesMouseAt(NSWindow* window, NSPoint point) {
+  return [window isVisible] && ![window ignoresMouseEvents] && NSPointInRect(point, [window frame]);
+}
+
+// Like a mouse-down hit: the number of the frontmost window at the point,
+// of any application. The X server says which top-level window is in front
+// there; when it is one of the application's own windows (front to back,
+// panels included), its number, and when it belongs to another client, that
+// window's X id, which no window of the application has. Without the
+// server's answer, or below a given window, the application's own frames
+// decide. 0 when no window is there.
 NSInteger WindowNumberAtPoint(id, SEL, NSPoint point, NSInteger below) {
   NSArray* windows = GSOrderedWindows();
+  Display* display = XDisplay();
+  Window front = None;
+  if (below == 0 && TopLevelAt(display, point, front)) {
+    if (front == None) return 0;
+    for (NSUInteger i = 0; i < [windows count]; ++i) {
+      NSWindow* window = [windows objectAtIndex:i];
+      const Window own = reinterpret_cast<Window>([window windowRef]);
+      if ([window isVisible] && ![window ignoresMouseEvents] && TopLevelOf(display, own) == front) {
+        return [window windowNumber];
+      }
+    }
+    const NSInteger foreign = static_cast<NSInteger>(front);
+    return [NSApp windowWithWindowNumber:foreign] == nil ? foreign : -1;
+  }
   BOOL behind = below == 0;
   for (NSUInteger i = 0; i < [windows count]; ++i) {
     NSWindow* window = [windows objectAtIndex:i];
@@ -33,8 +98,7 @@ NSInteger WindowNumberAtPoint(id, SEL, NSPoint point, NSInteger below) {
       behind = [window windowNumber] == below;
       continue;
     }
-    if (![window isVisible] || [window ignoresMouseEvents]) continue;
-    if (NSPointInRect(point, [window frame])) return [window windowNumber];
+    if (TakesMouseAt(window, point)) return [window windowNumber];
   }
   return 0;
 }
@@ -42,9 +106,7 @@ NSInteger WindowNumberAtPoint(id, SEL, NSPoint point, NSInteger below) {
 // AppKit's bit order: primary (X button 1), secondary (3), middle (2).
 // X buttons 4 and 5 are the scroll wheel, not buttons one holds.
 NSUInteger PressedMouseButtons(id, SEL) {
-  // A connection of its own: GNUstep's is private to its backend. Only the
-  // main thread asks, as for every AppKit query.
-  static Display* display = XOpenDisplay(nullptr);
+  Display* display = XDisplay();
   if (display == nullptr) return 0;
   Window root = 0;
   Window child = 0;
