@@ -577,18 +577,20 @@ struct TestHost::Entries {
                               addon_thread_callback cb, void* data,
                               addon_finalizer finalize) {
     addon_status status;
+    TestHost* host = nullptr;
     {
       Entry e(env, op);
       if (e.NoHost()) return kInvalidArg;
+      host = &e.host();
+      ++host->handed_;
       if (!e.Skip() && cb != nullptr) {
-        auto& target = queue == Queue::kMain ? e.host().main_queue_
-                                             : e.host().scripting_queue_;
-        target.push_back(Box{cb, data, finalize});
+        host->QueueOf(queue).push_back(Box{cb, data, finalize, {}});
+        host->changed_.notify_all();
         return e.Finish();
       }
       status = e.Finish(kInvalidArg);
     }
-    if (finalize != nullptr) finalize(data);
+    host->Finalise(Box{cb, data, finalize, {}});
     return status;
   }
 };
@@ -625,10 +627,14 @@ TestHost::TestHost() {
 }
 
 TestHost::~TestHost() {
+  StopThreads();
   // A host finalises every box it was given, run or not.
-  for (auto* queue : {&main_queue_, &scripting_queue_}) {
-    for (const Box& box : *queue) {
-      if (box.finalize != nullptr) box.finalize(box.data);
+  for (Queue queue : {Queue::kMain, Queue::kScripting}) {
+    Box box;
+    while (Take(queue, box)) {
+      Finalise(box);
+      std::lock_guard lock(mutex_);
+      --running_;
     }
   }
 }
@@ -938,24 +944,12 @@ size_t TestHost::Pending(Queue queue) const {
 
 size_t TestHost::Drain(Queue queue) {
   size_t ran = 0;
-  for (;;) {
-    Box box;
-    {
-      std::lock_guard lock(mutex_);
-      auto& source = queue == Queue::kMain ? main_queue_ : scripting_queue_;
-      if (source.empty()) return ran;
-      box = source.front();
-      source.pop_front();
-    }
-    try {
-      box.callback(box.data);
-      if (box.finalize != nullptr) box.finalize(box.data);
-    } catch (...) {
-      std::lock_guard lock(mutex_);
-      ++escaped_exceptions_;
-    }
+  Box box;
+  while (Take(queue, box)) {
+    Run(box);
     ++ran;
   }
+  return ran;
 }
 
 size_t TestHost::DrainAll() {
@@ -965,6 +959,103 @@ size_t TestHost::DrainAll() {
     if (step == 0) return ran;
     ran += step;
   }
+}
+
+std::deque<TestHost::Box>& TestHost::QueueOf(Queue queue) {
+  return queue == Queue::kMain ? main_queue_ : scripting_queue_;
+}
+
+bool TestHost::Take(Queue queue, Box& box) {
+  std::lock_guard lock(mutex_);
+  auto& source = QueueOf(queue);
+  if (source.empty()) return false;
+  box = std::move(source.front());
+  source.pop_front();
+  ++running_;
+  return true;
+}
+
+void TestHost::Run(Box& box) {
+  if (box.work) {
+    box.work();
+    box.work = nullptr;  // its captures end on this thread, not the waiter's
+  } else {
+    try {
+      box.callback(box.data);
+      Finalise(box);
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      ++escaped_exceptions_;
+    }
+  }
+  std::lock_guard lock(mutex_);
+  --running_;
+  changed_.notify_all();
+}
+
+void TestHost::Finalise(const Box& box) {
+  if (box.finalize != nullptr) box.finalize(box.data);
+  if (box.callback == nullptr && box.work) return;
+  std::lock_guard lock(mutex_);
+  ++finalised_;
+}
+
+void TestHost::Serve(Queue queue) {
+  for (;;) {
+    Box box;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return stopping_ || !QueueOf(queue).empty(); });
+      if (stopping_) return;
+    }
+    if (Take(queue, box)) Run(box);
+  }
+}
+
+void TestHost::StartThreads(MainThread main) {
+  std::lock_guard lock(mutex_);
+  if (scripting_thread_.joinable()) return;
+  stopping_ = false;
+  scripting_thread_ = std::thread([this] { Serve(Queue::kScripting); });
+  scripting_id_ = scripting_thread_.get_id();
+  if (main == MainThread::kOwn) {
+    main_thread_ = std::thread([this] { Serve(Queue::kMain); });
+    main_id_ = main_thread_.get_id();
+  }
+}
+
+void TestHost::StopThreads() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    changed_.notify_all();
+  }
+  for (std::thread* thread : {&main_thread_, &scripting_thread_}) {
+    if (thread->joinable()) thread->join();
+  }
+}
+
+void TestHost::Post(Queue queue, std::function<void()> work) {
+  std::lock_guard lock(mutex_);
+  QueueOf(queue).push_back(Box{nullptr, nullptr, nullptr, std::move(work)});
+  changed_.notify_all();
+}
+
+void TestHost::WaitIdle() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] {
+    return running_ == 0 && main_queue_.empty() && scripting_queue_.empty();
+  });
+}
+
+std::thread::id TestHost::ThreadOf(Queue queue) const {
+  std::lock_guard lock(mutex_);
+  return queue == Queue::kMain ? main_id_ : scripting_id_;
+}
+
+size_t TestHost::BoxesOutstanding() const {
+  std::lock_guard lock(mutex_);
+  return handed_ - finalised_;
 }
 
 }  // namespace zerlin::test_host

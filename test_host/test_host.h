@@ -5,6 +5,7 @@
 #ifndef ZERLIN_TEST_HOST_TEST_HOST_H_
 #define ZERLIN_TEST_HOST_TEST_HOST_H_
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -164,6 +166,29 @@ class TestHost {
   // Drains both queues, main first, until neither has work.
   size_t DrainAll();
 
+  // Real threads. After StartThreads a scripting thread runs the scripting
+  // queue as boxes arrive, and so does a main thread for the main queue;
+  // with MainThread::kCaller the caller's own thread (one that runs an
+  // application's event loop, say) serves the main queue by calling
+  // Drain(Queue::kMain) itself. Each box still runs once, on its queue's
+  // thread, and is finalised after its callback returns. Drain and DrainAll
+  // must not be called for a queue that a started thread serves.
+  enum class MainThread { kOwn, kCaller };
+  void StartThreads(MainThread main = MainThread::kOwn);
+  // Lets each thread finish the box it is running, then joins them. Boxes
+  // still queued stay queued; the destructor finalises them unrun.
+  void StopThreads();
+  // Queues host work of the test's own (a script's call, say) to run on the
+  // thread of `queue`, in order with the boxes. Not recorded as a call.
+  void Post(Queue queue, std::function<void()> work);
+  // Blocks until both queues are empty and no box is running. Not from a
+  // thread that serves a queue.
+  void WaitIdle();
+  // The thread that serves `queue`; a default id when none was started.
+  std::thread::id ThreadOf(Queue queue) const;
+  // Boxes handed over through run_on_*_thread and not finalised yet.
+  size_t BoxesOutstanding() const;
+
   // The table's entries, one per operation; public so that a test can build
   // a table that swaps one of them.
   struct Entries;
@@ -171,9 +196,10 @@ class TestHost {
  private:
   struct Node;
   struct Box {
-    addon_thread_callback callback;
-    void* data;
-    addon_finalizer finalize;
+    addon_thread_callback callback = nullptr;
+    void* data = nullptr;
+    addon_finalizer finalize = nullptr;
+    std::function<void()> work;  // Post: the test's own work instead
   };
   friend struct Entries;
   friend class Entry;
@@ -186,6 +212,13 @@ class TestHost {
   Node* Find(const void* handle);
   const Node* Find(const void* handle) const;
   void DescribeInto(const void* handle, std::string& out, int depth) const;
+  std::deque<Box>& QueueOf(Queue queue);
+  // Takes the next box of `queue` under the lock; false when it is empty.
+  bool Take(Queue queue, Box& box);
+  // Runs a taken box outside the lock, then marks it done.
+  void Run(Box& box);
+  void Finalise(const Box& box);
+  void Serve(Queue queue);
 
   addon_apis table_{};
   mutable std::recursive_mutex mutex_;
@@ -199,6 +232,18 @@ class TestHost {
   int open_scopes_ = 0;
   size_t escaped_exceptions_ = 0;
   uintptr_t next_scope_ = 1;
+
+  // Threaded mode. `changed_` wakes the serving threads on new work and
+  // stop, and WaitIdle when a box is done.
+  std::condition_variable_any changed_;
+  std::thread main_thread_;
+  std::thread scripting_thread_;
+  std::thread::id main_id_;
+  std::thread::id scripting_id_;
+  bool stopping_ = false;
+  int running_ = 0;  // boxes taken and not yet done
+  size_t handed_ = 0;
+  size_t finalised_ = 0;
 };
 
 }  // namespace zerlin::test_host

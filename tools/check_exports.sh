@@ -4,6 +4,11 @@
 set -euo pipefail
 lib=$1
 [ "$(basename "$lib")" = "zerlin-probe.uxpaddon" ] || { echo "wrong name: $lib"; exit 1; }
-exports=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | sort | tr '\n' ' ')
+if [ "$(uname -s)" = "Darwin" ]; then
+  # Mach-O names carry a leading underscore.
+  exports=$(nm -gU "$lib" | awk '{print $3}' | sed 's/^_//' | sort | tr '\n' ' ')
+else
+  exports=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TDBRVW]$/ {print $3}' | sort | tr '\n' ' ')
+fi
 echo "exports: $exports"
 [ "$exports" = "uxp_addon_init uxp_addon_terminate " ]

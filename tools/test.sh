@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 ensure_packages
 
-PRESETS=(default asan fuzz)
+PRESETS=(default asan tsan gnustep fuzz)
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)

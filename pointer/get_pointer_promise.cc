@@ -1,0 +1,78 @@
+// getPointer for macOS: answers a promise at once. The probe reads AppKit
+// and so runs on the host's main thread; the promise is settled back on the
+// scripting thread, where script values may be made.
+#include <cstring>
+#include <string>
+
+#include "addon/task/error_conversion.h"
+#include "addon/task/task.h"
+#include "addon/uxp_addon_interface.h"
+#include "addon/value/value.h"
+#include "pointer/get_pointer.h"
+#include "pointer/mac/appkit_queries.h"
+#include "pointer/mac/pointer_state.h"
+
+namespace zerlin {
+namespace {
+
+constexpr char kUnableToRead[] = "Unable to read the pointer";
+
+Value pointerState() { return ReadPointerState(PlatformAppKitQueries()); }
+
+// Rejects with the plain string when settling with the result failed, so
+// that no script waits forever on a promise that could still be settled.
+// The host refuses this when the promise did settle after all.
+void RejectUnableToRead(addon_env__* env, addon_deferred__* deferred) {
+  try {
+    const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
+    HandlerScope scope(env);
+    addon_value__* text = nullptr;
+    Check(apis.create_string(env, kUnableToRead, std::strlen(kUnableToRead),
+                             &text));
+    Check(apis.reject_deferred(env, deferred, text));
+  } catch (...) {
+    // Nothing more can be done from a host callback.
+  }
+}
+
+// Scripting thread: converts the stored result and settles the promise.
+void SettleOnScriptingThread(Task& task, addon_env__* env,
+                             addon_deferred__* deferred) {
+  try {
+    const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
+    HandlerScope scope(env);
+    bool is_error = false;
+    const Value& result = task.GetResult(is_error);
+    addon_value__* value = result.Convert(env);
+    Check(is_error ? apis.reject_deferred(env, deferred, value)
+                   : apis.resolve_deferred(env, deferred, value));
+    return;
+  } catch (...) {
+  }
+  RejectUnableToRead(env, deferred);
+}
+
+// Main thread: samples the pointer and hands the result back.
+void SampleOnMainThread(Task& task) {
+  try {
+    task.SetResult(pointerState(), false);
+  } catch (...) {
+    // What the probe threw is not passed on; scripts see one plain text.
+    task.SetResult(Value(std::string(kUnableToRead)), true);
+  }
+  task.ScheduleOnScriptingThread(&SettleOnScriptingThread);
+}
+
+addon_value__* getPointer(addon_env__* env, addon_callback_info__* /*info*/) {
+  try {
+    return Task::Create()->ScheduleOnMainThread(env, &SampleOnMainThread);
+  } catch (...) {
+    return CreateErrorFromException(env);
+  }
+}
+
+}  // namespace
+
+const addon_callback kGetPointer = &getPointer;
+
+}  // namespace zerlin

@@ -1,0 +1,169 @@
+#include "tests/fake_appkit.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace zerlin {
+namespace test_host {
+namespace {
+
+FakeAppKit* installed = nullptr;
+
+FakeAppKit& Scene(void* context) { return *static_cast<FakeAppKit*>(context); }
+const FakeView* View(AppKitObject view) {
+  return static_cast<const FakeView*>(view);
+}
+const FakeWindow* Window(AppKitObject window) {
+  return static_cast<const FakeWindow*>(window);
+}
+const std::string* Name(AppKitObject name) {
+  return static_cast<const std::string*>(name);
+}
+
+std::string Point(AppKitPoint p) {
+  char text[64];
+  std::snprintf(text, sizeof text, "(%g,%g)", p.x, p.y);
+  return text;
+}
+std::string Of(AppKitObject view) {
+  return view != nullptr ? View(view)->class_name : "nil";
+}
+std::string OfWindow(AppKitObject window) {
+  return window != nullptr ? std::to_string(Window(window)->number) : "nil";
+}
+
+// Stands for any non-nil object that the probe only compares with nil.
+const int kSomething = 0;
+
+AppKitQueries MakeQueries(FakeAppKit* scene) {
+  AppKitQueries q;
+  q.context = scene;
+  q.mouse_location = [](void* c) {
+    Scene(c).Log("mouseLocation");
+    return Scene(c).pointer;
+  };
+  q.screens = [](void* c) -> AppKitObject {
+    Scene(c).Log("screens");
+    return &Scene(c).screens;
+  };
+  q.first_object = [](void* c, AppKitObject list) -> AppKitObject {
+    Scene(c).Log("firstObject");
+    const auto* screens = static_cast<const std::vector<AppKitRect>*>(list);
+    return screens != nullptr && !screens->empty() ? &screens->front()
+                                                   : nullptr;
+  };
+  q.frame = [](void* c, AppKitObject screen) {
+    Scene(c).Log(screen != nullptr ? "frame" : "frame nil");
+    return screen != nullptr ? *static_cast<const AppKitRect*>(screen)
+                             : AppKitRect{};
+  };
+  q.window_number_at_point = [](void* c, AppKitPoint p, int64_t below) {
+    Scene(c).Log("windowNumberAtPoint: " + Point(p) +
+                 " below: " + std::to_string(below));
+    return Scene(c).number_at_point;
+  };
+  q.window_with_window_number = [](void* c, int64_t n) -> AppKitObject {
+    Scene(c).Log("windowWithWindowNumber: " + std::to_string(n));
+    for (FakeWindow* window : Scene(c).windows) {
+      if (window->number == n && n != 0) return window;
+    }
+    return nullptr;
+  };
+  q.is_active = [](void* c) {
+    Scene(c).Log("isActive");
+    return Scene(c).active;
+  };
+  q.modal_window = [](void* c) -> AppKitObject {
+    Scene(c).Log("modalWindow");
+    return Scene(c).modal ? &kSomething : nullptr;
+  };
+  q.main_window = [](void* c) -> AppKitObject {
+    Scene(c).Log("mainWindow");
+    return Scene(c).main;
+  };
+  q.is_panel = [](void* c, AppKitObject w) {
+    Scene(c).Log("isKindOfClass: NSPanel " + OfWindow(w));
+    return w != nullptr && Window(w)->panel;
+  };
+  q.attached_sheet = [](void* c, AppKitObject w) -> AppKitObject {
+    Scene(c).Log("attachedSheet " + OfWindow(w));
+    return w != nullptr && Window(w)->sheet ? &kSomething : nullptr;
+  };
+  q.pressed_mouse_buttons = [](void* c) {
+    Scene(c).Log("pressedMouseButtons");
+    return Scene(c).buttons;
+  };
+  q.content_view = [](void* c, AppKitObject w) -> AppKitObject {
+    Scene(c).Log("contentView " + OfWindow(w));
+    return w != nullptr ? Window(w)->content : nullptr;
+  };
+  q.convert_point_from_screen = [](void* c, AppKitObject w, AppKitPoint p) {
+    Scene(c).Log("convertPointFromScreen: " + Point(p) + " " + OfWindow(w));
+    if (w == nullptr) return AppKitPoint{};
+    return AppKitPoint{p.x - Window(w)->origin.x, p.y - Window(w)->origin.y};
+  };
+  q.convert_point_from_view = [](void* c, AppKitObject v, AppKitPoint p,
+                                 AppKitObject from) {
+    Scene(c).Log("convertPoint: " + Point(p) + " fromView: " + Of(from) + " " +
+                 Of(v));
+    return v != nullptr ? p : AppKitPoint{};
+  };
+  q.hit_test = [](void* c, AppKitObject v, AppKitPoint p) -> AppKitObject {
+    Scene(c).Log("hitTest: " + Point(p) + " " + Of(v));
+    if (Scene(c).raise_in_hit_test) throw std::runtime_error("raised");
+    return v != nullptr ? Scene(c).hit : nullptr;
+  };
+  q.class_name = [](void* c, AppKitObject v) -> AppKitObject {
+    Scene(c).Log("class " + Of(v));
+    return v != nullptr ? &View(v)->class_name : nullptr;
+  };
+  q.is_control = [](void* c, AppKitObject v) {
+    Scene(c).Log("isKindOfClass: NSControl " + Of(v));
+    return v != nullptr && View(v)->control;
+  };
+  q.contains_web_view = [](void* c, AppKitObject name) {
+    Scene(c).Log("containsString: WebView " + (name ? *Name(name) : "nil"));
+    return name != nullptr && Name(name)->find("WebView") != std::string::npos;
+  };
+  q.superview = [](void* c, AppKitObject v) -> AppKitObject {
+    Scene(c).Log("superview " + Of(v));
+    return v != nullptr ? View(v)->superview : nullptr;
+  };
+  q.utf8_string = [](void* c, AppKitObject name) -> const char* {
+    Scene(c).Log("UTF8String " + (name ? *Name(name) : "nil"));
+    return name != nullptr ? Name(name)->c_str() : nullptr;
+  };
+  q.autorelease_pool_push = [](void* c) -> void* {
+    Scene(c).Log("pool push");
+    ++Scene(c).open_pools;
+    return &Scene(c).open_pools;
+  };
+  q.autorelease_pool_pop = [](void* c, void* token) {
+    Scene(c).Log(token == &Scene(c).open_pools ? "pool pop" : "pool pop ?");
+    --Scene(c).open_pools;
+  };
+  return q;
+}
+
+}  // namespace
+
+FakeAppKit::FakeAppKit() : queries_(MakeQueries(this)) { installed = this; }
+
+FakeAppKit::~FakeAppKit() {
+  if (installed == this) installed = nullptr;
+}
+
+void FakeAppKit::Log(std::string line) {
+  if (record) trace.push_back(std::move(line));
+}
+
+}  // namespace test_host
+
+// The tests' platform: the scene constructed last.
+const AppKitQueries& PlatformAppKitQueries() {
+  if (test_host::installed == nullptr) throw std::logic_error("no scene");
+  return test_host::installed->Queries();
+}
+
+}  // namespace zerlin

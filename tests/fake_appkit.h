@@ -1,0 +1,61 @@
+// A scripted AppKit for the macOS probe: a scene of windows and views that
+// answers the probe's queries, applies the nil rule, and records every query
+// made, in order. Constructing one makes it the platform for the test.
+#ifndef ZERLIN_TESTS_FAKE_APPKIT_H_
+#define ZERLIN_TESTS_FAKE_APPKIT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pointer/mac/appkit_queries.h"
+
+namespace zerlin::test_host {
+
+struct FakeView {
+  std::string class_name;
+  bool control = false;
+  FakeView* superview = nullptr;
+};
+
+struct FakeWindow {
+  int64_t number = 0;
+  AppKitPoint origin;  // the window's bottom-left corner on screen
+  FakeView* content = nullptr;
+  bool panel = false;
+  bool sheet = false;  // a sheet is attached
+};
+
+class FakeAppKit {
+ public:
+  FakeAppKit();
+  ~FakeAppKit();
+  FakeAppKit(const FakeAppKit&) = delete;
+  FakeAppKit& operator=(const FakeAppKit&) = delete;
+
+  // The scene; tests change it freely between probe calls.
+  AppKitPoint pointer{100, 300};
+  std::vector<AppKitRect> screens{{0, 0, 1280, 800}};
+  int64_t number_at_point = 0;       // what windowNumberAtPoint: answers
+  std::vector<FakeWindow*> windows;  // the host's own windows
+  bool active = true;
+  bool modal = false;
+  FakeWindow* main = nullptr;
+  uint64_t buttons = 0;
+  FakeView* hit = nullptr;         // what hitTest: answers for a content view
+  bool raise_in_hit_test = false;  // AppKit raising inside a query
+  bool record = true;
+
+  std::vector<std::string> trace;
+  int open_pools = 0;
+
+  const AppKitQueries& Queries() const { return queries_; }
+  void Log(std::string line);
+
+ private:
+  AppKitQueries queries_;
+};
+
+}  // namespace zerlin::test_host
+
+#endif  // ZERLIN_TESTS_FAKE_APPKIT_H_
