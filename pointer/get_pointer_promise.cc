@@ -58,7 +58,12 @@ void SampleOnMainThread(Task& task) {
     task.SetResult(pointerState(), false);
   } catch (...) {
     // What the probe threw is not passed on; scripts see one plain text.
-    task.SetResult(Value(std::string(kUnableToRead)), true);
+    try {
+      task.SetResult(Value(std::string(kUnableToRead)), true);
+    } catch (...) {
+      // Not even that could be stored: the scripting step finds no result
+      // and rejects with the same text, made by the host.
+    }
   }
   task.ScheduleOnScriptingThread(&SettleOnScriptingThread);
 }
