@@ -4,36 +4,11 @@
 
 #include "addon/uxp_addon_interface.h"
 #include "addon/value/value.h"
+#include "bench/per_call.h"
 #include "bench/sink_host.h"
-#include "tests/allocation_faults.h"
 
 namespace zerlin::bench {
 namespace {
-
-using test_host::AllocationFaults;
-
-// Reports host calls and allocations per iteration beside the time.
-class PerCall {
- public:
-  PerCall(benchmark::State& state, SinkHost& host)
-      : state_(state), host_(host), start_(host.calls()) {
-    AllocationFaults::Arm(0);
-  }
-  ~PerCall() {
-    const double allocations = static_cast<double>(AllocationFaults::Disarm());
-    const double n = static_cast<double>(state_.iterations());
-    state_.counters["host_calls"] =
-        static_cast<double>(host_.calls() - start_) / n;
-    state_.counters["allocations"] = allocations / n;
-  }
-  PerCall(const PerCall&) = delete;
-  PerCall& operator=(const PerCall&) = delete;
-
- private:
-  benchmark::State& state_;
-  SinkHost& host_;
-  uint64_t start_;
-};
 
 Value Reading(double x, double y, double scale, bool active) {
   Value result(Value::Kind::Map);

@@ -12,7 +12,24 @@ addon_status SinkHost::Make(addon_env__* env, addon_value__** out) {
   return 0;
 }
 
+addon_status SinkHost::Enqueue(addon_env__* env, addon_thread_callback cb,
+                               void* data, addon_finalizer finalize) {
+  Next(env);
+  reinterpret_cast<SinkHost*>(env)->queue_.push_back({cb, data, finalize});
+  return 0;
+}
+
+void SinkHost::Drain() {
+  while (!queue_.empty()) {
+    Box box = queue_.back();
+    queue_.pop_back();
+    box.callback(box.data);
+    if (box.finalize != nullptr) box.finalize(box.data);
+  }
+}
+
 SinkHost::SinkHost() {
+  queue_.reserve(16);
   table_.throw_error = [](addon_env__* env, const char*, const char*) {
     Next(env);
     return addon_status{0};
@@ -56,6 +73,20 @@ SinkHost::SinkHost() {
     Next(env);
     return addon_status{0};
   };
+  table_.create_promise = [](addon_env__* env, addon_deferred__** deferred,
+                             addon_value__** promise) {
+    *promise = Next(env);
+    *deferred = reinterpret_cast<addon_deferred__*>(*promise);
+    return addon_status{0};
+  };
+  table_.resolve_deferred = [](addon_env__* env, addon_deferred__*,
+                               addon_value__*) {
+    Next(env);
+    return addon_status{0};
+  };
+  table_.reject_deferred = table_.resolve_deferred;
+  table_.run_on_main_thread = &Enqueue;
+  table_.run_on_scripting_thread = &Enqueue;
 }
 
 }  // namespace zerlin::bench
