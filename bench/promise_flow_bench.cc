@@ -17,24 +17,13 @@
 namespace zerlin::bench {
 namespace {
 
-using test_host::FakeAppKit;
 using test_host::FakeView;
-using test_host::FakeWindow;
 
 // The pointer over the main window; `hit` decides what lies under it.
-struct Scene {
-  FakeAppKit appkit;
-  FakeView content{"NSView"};
+struct Scene : test_host::MainWindowScene {
   FakeView button{"NSButton", true, &content};
   FakeView label{"NSButtonLabel", false, &button};
-  FakeWindow window{7, {40, 100}, &content};
-  Scene() {
-    appkit.record = false;
-    appkit.windows = {&window};
-    appkit.main = &window;
-    appkit.number_at_point = 7;
-    appkit.hit = &content;
-  }
+  Scene() { appkit.record = false; }
 };
 
 addon_value__* LoadInto(SinkHost& host) {

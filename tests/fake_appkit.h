@@ -56,6 +56,20 @@ class FakeAppKit {
   AppKitQueries queries_;
 };
 
+// The pointer over the host's main window (number 7), whose plain content
+// view lies under it, with every activity test passing.
+struct MainWindowScene {
+  FakeAppKit appkit;
+  FakeView content{"NSView"};
+  FakeWindow window{7, {40, 100}, &content};
+  MainWindowScene() {
+    appkit.windows = {&window};
+    appkit.main = &window;
+    appkit.number_at_point = 7;
+    appkit.hit = &content;
+  }
+};
+
 }  // namespace zerlin::test_host
 
 #endif  // ZERLIN_TESTS_FAKE_APPKIT_H_

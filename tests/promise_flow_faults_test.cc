@@ -6,34 +6,15 @@
 
 #include <string>
 
-#include "addon/addon_entry.h"
 #include "tests/allocation_faults.h"
 #include "tests/fake_appkit.h"
-#include "tests/installed_host.h"
+#include "tests/loaded_addon.h"
 
 namespace zerlin::test_host {
 namespace {
 
-// The addon loaded over a main window whose plain content lies under the
-// pointer.
-struct Loaded {
-  InstalledHost host;
-  FakeAppKit appkit;
-  FakeView content{"NSView"};
-  FakeWindow window{7, {40, 100}, &content};
-  addon_value__* get_pointer = nullptr;
-
-  Loaded() {
-    appkit.record = false;
-    appkit.windows = {&window};
-    appkit.main = &window;
-    appkit.number_at_point = 7;
-    appkit.hit = &content;
-    addon_value__* exports = host.Object();
-    uxp_addon_init(host.Env(), exports, &host.Table());
-    get_pointer = host.Property(exports, "getPointer");
-    host.ClearCalls();
-  }
+struct Loaded : MainWindowScene, LoadedAddon {
+  Loaded() { appkit.record = false; }
 };
 
 bool Made(const TestHost& host, Op op) {
@@ -66,7 +47,7 @@ TEST(PromiseFlowFaults, EveryHostCallOfAWholeCallFailedInTurn) {
   size_t calls = 0;
   {
     Loaded addon;
-    addon.host.CallFunction(addon.get_pointer);
+    addon.Call();
     addon.host.DrainAll();
     calls = addon.host.CallCount();
   }
@@ -75,7 +56,7 @@ TEST(PromiseFlowFaults, EveryHostCallOfAWholeCallFailedInTurn) {
       SCOPED_TRACE(::testing::Message() << "failing call " << k);
       Loaded addon;
       addon.host.FailCall(k, writes);
-      addon_value__* answer = addon.host.CallFunction(addon.get_pointer);
+      addon_value__* answer = addon.Call();
       addon.host.DrainAll();
       ExpectSound(addon, answer);
       if (k == 1) {  // create_promise: an error value and nothing queued
@@ -92,7 +73,7 @@ TEST(PromiseFlowFaults, EveryAllocationFailedInTurn) {
   size_t errors = 0;
   const size_t allocations = AllocationFaults::Sweep(
       [&] {
-        answer = addon.host.CallFunction(addon.get_pointer);
+        answer = addon.Call();
         addon.host.DrainAll();
       },
       [&](size_t k) {

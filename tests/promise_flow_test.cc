@@ -9,7 +9,7 @@
 
 #include "addon/addon_entry.h"
 #include "tests/fake_appkit.h"
-#include "tests/installed_host.h"
+#include "tests/loaded_addon.h"
 
 namespace zerlin::test_host {
 namespace {
@@ -25,27 +25,8 @@ constexpr char kRejected[] = "Promise(rejected \"Unable to read the pointer\")";
 // The addon loaded in a host, over a main window whose plain content view
 // lies under the pointer at (123,345). (Coordinates
 // without trailing zeros keep the host's shortest number texts plain.)
-struct Loaded {
-  InstalledHost host;
-  FakeAppKit appkit;
-  FakeView content{"NSView"};
-  FakeWindow window{7, {40, 100}, &content};
-  addon_value__* get_pointer = nullptr;
-
-  Loaded() {
-    appkit.pointer = {123, 345};
-    appkit.windows = {&window};
-    appkit.main = &window;
-    appkit.number_at_point = 7;
-    appkit.hit = &content;
-    addon_value__* exports = host.Object();
-    uxp_addon_init(host.Env(), exports, &host.Table());
-    get_pointer = host.Property(exports, "getPointer");
-    host.ClearCalls();
-  }
-  addon_value__* Call(const std::vector<addon_value__*>& args = {}) {
-    return host.CallFunction(get_pointer, args);
-  }
+struct Loaded : MainWindowScene, LoadedAddon {
+  Loaded() { appkit.pointer = {123, 345}; }
 };
 
 TEST(PromiseFlow, AnswersAtOnceAndSettlesOnTheScriptingThread) {

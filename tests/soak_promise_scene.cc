@@ -5,17 +5,8 @@
 namespace zerlin::test_host {
 namespace {
 
-struct PromiseScene : SoakScene {
-  FakeAppKit appkit;
-  FakeView content{"NSView"};
-  FakeWindow window{7, {40, 100}, &content};
-  PromiseScene() {
-    appkit.record = false;
-    appkit.windows = {&window};
-    appkit.main = &window;
-    appkit.number_at_point = 7;
-    appkit.hit = &content;
-  }
+struct PromiseScene : SoakScene, MainWindowScene {
+  PromiseScene() { appkit.record = false; }
 };
 
 }  // namespace

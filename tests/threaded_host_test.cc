@@ -91,14 +91,9 @@ TEST(TwoThreadHost, TenThousandOverlappingPromisesEachSettleOnce) {
   constexpr int kBursts = 100;
   constexpr int kCallsPerBurst = 100;
   InstalledHost host;
-  FakeAppKit appkit;
+  MainWindowScene scene;
+  FakeAppKit& appkit = scene.appkit;
   appkit.record = false;
-  FakeView content{"NSView"};
-  FakeWindow window{7, {40, 100}, &content};
-  appkit.windows = {&window};
-  appkit.main = &window;
-  appkit.number_at_point = 7;
-  appkit.hit = &content;
   addon_value__* exports = host.Object();
   ASSERT_EQ(uxp_addon_init(host.Env(), exports, &host.Table()), exports);
   addon_value__* get_pointer = host.Property(exports, "getPointer");
