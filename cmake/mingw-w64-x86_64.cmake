@@ -16,3 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # ctest (and test discovery) runs Windows programs through Wine.
 find_program(ZERLIN_WINE wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ZERLIN_WINE})
+
+# Programs and libraries carry the compiler's runtime inside, so that they
+# run in a Windows process (or a Wine prefix) that has nothing installed.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
