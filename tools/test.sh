@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 ensure_packages
 
-PRESETS=(default asan)
+PRESETS=(default asan windows)
+# The windows preset shows real windows under Wine: it needs a display, and
+# no window manager, so that any process may take the foreground.
+start_display
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)
