@@ -332,12 +332,12 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   };
   for (const auto& [name, point] : spots) {
     MoveCursor(point);
-    std::printf("  %-28s %-12s -> %s\n", name.c_str(), Show(point).c_str(),
+    std::printf("  %-30s %-12s -> %s\n", name.c_str(), Show(point).c_str(),
                 addon.Read().text.c_str());
   }
   MoveCursor(spots[0].second);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
-  std::printf("  %-28s %-12s -> %s\n", "the surface, left button held",
+  std::printf("  %-30s %-12s -> %s\n", "the surface, left button held",
               Show(spots[0].second).c_str(), addon.Read().text.c_str());
   SendMouse(MOUSEEVENTF_LEFTUP);
 
@@ -348,7 +348,7 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   area.left = std::max(area.left, 0L);
   area.top = std::max(area.top, 0L);
   const int step = 8;
-  std::ofstream samples(dir + "/samples.txt");
+  std::ofstream samples(dir + "/samples.txt", std::ios::binary);
   samples << "area " << area.left << ' ' << area.top << ' ' << area.right << ' '
           << area.bottom << ' ' << step << '\n';
   std::map<char, int> counts;
