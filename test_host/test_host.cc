@@ -79,6 +79,11 @@ const char* const kOpNames[] = {
 // Shortest text that reads back as the same double: 1, 1.25, -3, 0.1.
 std::string FormatNumber(double number) {
   char buffer[32];
+  // Whole numbers in full: 300, not 3e+02.
+  if (std::fabs(number) < 1e15 && std::trunc(number) == number) {
+    std::snprintf(buffer, sizeof buffer, "%.0f", number);
+    return buffer;
+  }
   for (int precision = 1; precision <= 17; ++precision) {
     std::snprintf(buffer, sizeof buffer, "%.*g", precision, number);
     if (std::strtod(buffer, nullptr) == number || std::isnan(number)) break;

@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 ensure_packages
 
-PRESETS=(default asan tsan gnustep fuzz)
+PRESETS=(default asan tsan gnustep fuzz windows)
+# The windows preset shows real windows under Wine: it needs a display, and
+# no window manager, so that any process may take the foreground. The
+# GNUstep run starts a display of its own, with a window manager.
+start_display
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)

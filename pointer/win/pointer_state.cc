@@ -1,0 +1,90 @@
+#include "pointer/win/pointer_state.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace zerlin::win {
+namespace {
+
+// Windows whose class says the pointer is over a control or a web view
+// rather than over the host's own surface. Only the window directly under
+// the pointer is judged, by its own class name, letter case exact.
+bool IsVetoedClass(std::string_view name) {
+  return name.find("WebView") != std::string_view::npos || name == "ComboBox" ||
+         name == "Button" || name == "Edit";
+}
+
+bool IsHeld(const WindowQueries& q, int32_t virtual_key) {
+  // Bit 15 (the sign bit) is "down now"; bit 0 means "pressed since the
+  // last call" and says nothing about the present.
+  return (static_cast<uint16_t>(q.GetAsyncKeyState(q.context, virtual_key)) &
+          0x8000u) != 0;
+}
+
+// The activity chain: the first test that fails ends it, so the later
+// operations are not made.
+bool PassesActivityChain(const WindowQueries& q, WindowHandle root,
+                         bool cursor_ok, uint32_t pid) {
+  // The style is read before root is tested, also for a null root.
+  const intptr_t ex_style = q.GetWindowLongPtrA(q.context, root, kGwlExStyle);
+  if (root == nullptr || !cursor_ok || (ex_style & kWsExToolWindow) != 0) {
+    return false;
+  }
+  if (q.GetForegroundWindow(q.context) != root) return false;
+  if (pid != q.GetCurrentProcessId(q.context)) return false;
+  if (q.IsWindowEnabled(q.context, root) == 0) return false;
+  if (IsHeld(q, kVkLButton)) return false;
+  if (IsHeld(q, kVkRButton)) return false;
+  return !IsHeld(q, kVkMButton);
+}
+
+double ScaleOf(const WindowQueries& q, WindowHandle root) {
+  if (root == nullptr) return 1.0;
+  const uint32_t dpi = q.GetDpiForWindow(q.context, root);
+  return dpi == 0 ? 1.0 : dpi / 96.0;
+}
+
+}  // namespace
+
+Value PointerStateFrom(const WindowQueries& q) {
+  // 1. The result map.
+  Value result(Value::Kind::Map);
+  Value::Map& map = result.GetMap();
+
+  // 2. The cursor; P stays (0, 0) when the read writes nothing.
+  CursorPoint p{0, 0};
+  const bool cursor_ok = q.GetCursorPos(q.context, &p) != 0;
+
+  // 3, 4. The window under P, whether or not the read succeeded, and its
+  // top-level window.
+  WindowHandle hit = q.WindowFromPoint(q.context, p);
+  WindowHandle root = q.GetAncestor(q.context, hit, kGaRoot);
+
+  // 5. The process that owns the top-level window.
+  uint32_t pid = 0;
+  q.GetWindowThreadProcessId(q.context, root, &pid);
+
+  // 6. The class name of the window directly under the pointer, up to the
+  // first zero byte and never past the buffer, whatever the provider wrote.
+  std::array<char, kClassNameCapacity> buffer{};
+  q.GetClassNameA(q.context, hit, buffer.data(), kClassNameCapacity);
+  const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+  const std::string_view name(buffer.data(),
+                              static_cast<size_t>(end - buffer.begin()));
+
+  // 7, 8. The control veto, and without it the activity chain.
+  const bool active =
+      !IsVetoedClass(name) && PassesActivityChain(q, root, cursor_ok, pid);
+
+  // 9 to 13. Position, scale (after the verdict is settled) and verdict.
+  map.emplace("x", Value(static_cast<double>(p.x)));
+  map.emplace("y", Value(static_cast<double>(p.y)));
+  map.emplace("scale", Value(ScaleOf(q, root)));
+  map.emplace("active", Value(active));
+  return result;
+}
+
+Value pointerState() { return PointerStateFrom(PlatformWindowQueries()); }
+
+}  // namespace zerlin::win

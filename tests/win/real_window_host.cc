@@ -1,0 +1,408 @@
+// A Windows host process for the addon: loads zerlin-probe.uxpaddon by file,
+// hands it the shared test host's table, shows real windows, moves the real
+// cursor and checks each answer of getPointer. Built for Windows, run under
+// Wine in the tests and in the main job.
+//
+//   real_window_host ADDON check          every case below; exit 0 when all
+//   hold real_window_host ADDON demo DIR       a sample host window: live
+//   readings,
+//                                         then a grid of samples in DIR
+//   real_window_host ADDON dpi-child DPI  (internal) one reading in a new
+//   process real_window_host ADDON other-window X Y W H [topmost]   (internal)
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/win/loaded_addon.h"
+#include "tests/win/window_scene.h"
+
+namespace zerlin::win_host {
+namespace {
+
+constexpr wchar_t kOtherClass[] = L"ZerlinOtherApp";
+constexpr wchar_t kOtherReady[] = L"ZerlinOtherWindowReady";
+// Asks the other process's window to take the foreground itself.
+constexpr UINT kComeToFront = WM_APP + 1;
+
+std::wstring Widen(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+POINT ClientPoint(HWND hwnd, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(hwnd, &point);
+  return point;
+}
+
+// Starts this program again with `arguments`; the child shares our console.
+HANDLE StartSelf(const std::string& arguments) {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(exe) + L"\" " + Widen(arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+// A top-level window owned by another process, for as long as this lives.
+class OtherProcessWindow {
+ public:
+  OtherProcessWindow(const std::string& addon, RECT box, bool topmost) {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kOtherReady);
+    process_ = StartSelf(
+        "\"" + addon + "\" other-window " + std::to_string(box.left) + " " +
+        std::to_string(box.top) + " " + std::to_string(box.right - box.left) +
+        " " + std::to_string(box.bottom - box.top) +
+        (topmost ? " topmost" : ""));
+    if (process_ != nullptr &&
+        WaitForSingleObject(ready, 15000) == WAIT_OBJECT_0) {
+      hwnd_ = FindWindowW(kOtherClass, nullptr);
+    }
+    CloseHandle(ready);
+  }
+  ~OtherProcessWindow() {
+    if (hwnd_ != nullptr) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    if (process_ == nullptr) return;
+    if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) {
+      TerminateProcess(process_, 1);
+    }
+    CloseHandle(process_);
+  }
+  OtherProcessWindow(const OtherProcessWindow&) = delete;
+  OtherProcessWindow& operator=(const OtherProcessWindow&) = delete;
+  HWND hwnd() const { return hwnd_; }
+  HWND ToFront() const {
+    PostMessageW(hwnd_, kComeToFront, 0, 0);
+    for (int i = 0; i < 100 && GetForegroundWindow() != hwnd_; ++i) {
+      Pump();
+      Sleep(20);
+    }
+    return hwnd_;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+int RunOtherWindow(int x, int y, int width, int height, bool topmost) {
+  HINSTANCE self = GetModuleHandleW(nullptr);
+  RegisterLabelledClass(kOtherClass, self, RGB(255, 228, 225));
+  HWND hwnd = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, kOtherClass,
+                              L"Another application",
+                              WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, x, y,
+                              width, height, nullptr, nullptr, self, nullptr);
+  BringToFront(hwnd);
+  // Gives up on its own should the parent never close it.
+  SetTimer(hwnd, 1, 120000,
+           [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kOtherReady);
+  if (ready != nullptr) {
+    SetEvent(ready);
+    CloseHandle(ready);
+  }
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == kComeToFront) SetForegroundWindow(hwnd);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+// The system dots per inch that new processes read at start.
+class SystemDpi {
+ public:
+  SystemDpi() {
+    DWORD size = sizeof saved_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD,
+                        nullptr, &saved_, &size) == ERROR_SUCCESS;
+  }
+  ~SystemDpi() {
+    if (had_) {
+      Set(saved_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    }
+  }
+  SystemDpi(const SystemDpi&) = delete;
+  SystemDpi& operator=(const SystemDpi&) = delete;
+  static void Set(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi,
+                    sizeof dpi);
+  }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  static constexpr wchar_t kValue[] = L"LogPixels";
+  DWORD saved_ = 96;
+  bool had_ = false;
+};
+
+std::string Show(const POINT& p) {
+  return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[256] = {};
+  if (hwnd != nullptr) GetClassNameA(hwnd, name, sizeof name);
+  return hwnd == nullptr ? "(none)" : name;
+}
+
+// What the system itself says about a point, for a failure's report.
+std::string Explain(POINT point) {
+  HWND hit = WindowFromPoint(point);
+  HWND root = GetAncestor(hit, GA_ROOT);
+  return "under the cursor: " + ClassOf(hit) + ", top-level: " + ClassOf(root) +
+         ", foreground: " + ClassOf(GetForegroundWindow());
+}
+
+// One reading with the cursor at `where`, checked against what must hold.
+struct Case {
+  std::string what;
+  std::function<POINT()> where;
+  std::function<HWND()> front;  // the window brought to the front first
+  bool active;
+  double scale = 1.0;
+  DWORD press = 0;  // a button held during the reading
+  DWORD release = 0;
+};
+
+int RunChecks(const std::string& addon_path) {
+  WindowScene scene({/*near_misses=*/true, /*extra_windows=*/true});
+  LoadedAddon addon(addon_path);
+  if (!addon.Error().empty()) {
+    std::printf("FAIL %s\n", addon.Error().c_str());
+    return 1;
+  }
+  OtherProcessWindow other(addon_path, RECT{20, 540, 340, 760}, false);
+  HWND frame = scene.Frame();
+  const auto window = [&](const char* name) {
+    return [&scene, name] { return scene.Find(name); };
+  };
+  const auto centre = [&](const char* name) {
+    return [&scene, name] { return WindowScene::Centre(scene.Find(name)); };
+  };
+  const auto front_frame = [frame] { return frame; };
+  const auto surface = [frame] { return ClientPoint(frame, 120, 200); };
+
+  const std::vector<Case> cases = {
+      {"the frame's own surface", surface, front_frame, true},
+      {"an Edit control", centre("Edit"), front_frame, false},
+      {"a Button", centre("Button"), front_frame, false},
+      {"a ComboBox", centre("ComboBox"), front_frame, false},
+      {"a check box (class Button)", centre("check box"), front_frame, false},
+      {"a label (class Static)", centre("Static"), front_frame, true},
+      {"a web view (class ZerlinWebViewHost)",
+       [&scene] { return WindowScene::Inside(scene.Find("web view"), 8, 8); },
+       front_frame, false},
+      {"a child inside the web view (class ZerlinWebContent)",
+       centre("web content"), front_frame, true},
+      {"a child of class EDIT", centre("EDIT"), front_frame, true},
+      {"a child of class Editor", centre("Editor"), front_frame, true},
+      {"a child of class button", centre("button"), front_frame, true},
+      {"the host's second window, behind the frame", centre("document"),
+       front_frame, false},
+      {"the host's second window, in front", centre("document"),
+       window("document"), true},
+      {"the host's tool window, in front", centre("palette"), window("palette"),
+       false},
+      {"the host's disabled window", centre("disabled"), window("disabled"),
+       false},
+      {"another process's window, in front",
+       [&other] { return WindowScene::Centre(other.hwnd()); },
+       [&other] { return other.ToFront(); }, false},
+      {"the frame while another process is in front", surface,
+       [&other] { return other.ToFront(); }, false},
+      {"an empty spot of the desktop",
+       [] {
+         return POINT{1200, 700};
+       },
+       front_frame, false},
+      {"the frame with the left button held", surface, front_frame, false, 1.0,
+       MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+      {"the frame with the right button held", surface, front_frame, false, 1.0,
+       MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
+      {"the frame with the middle button held", surface, front_frame, false,
+       1.0, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP},
+      {"the frame after the buttons were released", surface, front_frame, true},
+  };
+
+  int failures = 0;
+  if (other.hwnd() == nullptr) {
+    std::printf("FAIL the other process's window did not appear\n");
+    ++failures;
+  }
+  for (const Case& c : cases) {
+    const HWND front = c.front();
+    const bool in_front = GetForegroundWindow() == front || BringToFront(front);
+    const POINT point = c.where();
+    MoveCursor(point);
+    if (c.press != 0) SendMouse(c.press);
+    const Reading r = addon.Read();
+    if (c.release != 0) SendMouse(c.release);
+    const bool pass = r.ok && r.active == c.active && r.scale == c.scale &&
+                      r.x == point.x && r.y == point.y;
+    if (!pass) ++failures;
+    std::printf("%s %s at %s%s: %s\n", pass ? "ok  " : "FAIL", c.what.c_str(),
+                Show(point).c_str(), in_front ? "" : " (not in front)",
+                r.text.c_str());
+    if (!pass) {
+      std::printf("     expected active=%s scale=%g x=%ld y=%ld; %s\n",
+                  c.active ? "true" : "false", c.scale, point.x, point.y,
+                  Explain(point).c_str());
+    }
+  }
+
+  // The scale follows the system dots per inch, read once per process: each
+  // value is checked in a new process.
+  {
+    SystemDpi restore;
+    for (const DWORD dpi : {120u, 144u}) {
+      SystemDpi::Set(dpi);
+      HANDLE child =
+          StartSelf("\"" + addon_path + "\" dpi-child " + std::to_string(dpi));
+      DWORD code = 1;
+      if (child != nullptr) {
+        WaitForSingleObject(child, 30000);
+        GetExitCodeProcess(child, &code);
+        CloseHandle(child);
+      }
+      if (code != 0) ++failures;
+    }
+  }
+  std::printf("real windows: %d failed\n", failures);
+  return failures == 0 ? 0 : 1;
+}
+
+int RunDpiChild(const std::string& addon_path, int dpi) {
+  WindowScene scene({false, false});
+  LoadedAddon addon(addon_path);
+  BringToFront(scene.Frame());
+  const POINT point = ClientPoint(scene.Frame(), 120, 200);
+  MoveCursor(point);
+  const Reading r = addon.Read();
+  const bool pass = r.ok && r.active && r.scale == dpi / 96.0 &&
+                    r.x == point.x && r.y == point.y;
+  std::printf("%s the frame's surface at %d dpi, in a new process: %s\n",
+              pass ? "ok  " : "FAIL", dpi, r.text.c_str());
+  return pass ? 0 : 1;
+}
+
+// What a sampled point shows on the activity map.
+char Classify(const Reading& r, POINT point) {
+  if (r.active) return 'A';
+  char name[256] = {};
+  GetClassNameA(WindowFromPoint(point), name, sizeof name);
+  const std::string cls = name;
+  if (cls.find("WebView") != std::string::npos) return 'W';
+  if (cls == "Edit" || cls == "Button" || cls == "ComboBox") return 'C';
+  return 'O';
+}
+
+int RunDemo(const std::string& addon_path, const std::string& dir) {
+  WindowScene scene({/*near_misses=*/false, /*extra_windows=*/false});
+  LoadedAddon addon(addon_path);
+  if (!addon.Error().empty()) {
+    std::printf("%s\n", addon.Error().c_str());
+    return 1;
+  }
+  HWND frame = scene.Frame();
+  OtherProcessWindow other(addon_path, RECT{560, 380, 800, 560}, true);
+  BringToFront(frame);
+
+  std::printf("Live readings of getPointer:\n");
+  const std::vector<std::pair<std::string, POINT>> spots = {
+      {"the host window's surface", ClientPoint(frame, 120, 200)},
+      {"the Edit control", WindowScene::Centre(scene.Find("Edit"))},
+      {"the Apply button", WindowScene::Centre(scene.Find("Button"))},
+      {"the label (Static)", WindowScene::Centre(scene.Find("Static"))},
+      {"the web view", WindowScene::Inside(scene.Find("web view"), 8, 8)},
+      {"another application", WindowScene::Centre(other.hwnd())},
+  };
+  for (const auto& [name, point] : spots) {
+    MoveCursor(point);
+    std::printf("  %-30s %-12s -> %s\n", name.c_str(), Show(point).c_str(),
+                addon.Read().text.c_str());
+  }
+  MoveCursor(spots[0].second);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  std::printf("  %-30s %-12s -> %s\n", "the surface, left button held",
+              Show(spots[0].second).c_str(), addon.Read().text.c_str());
+  SendMouse(MOUSEEVENTF_LEFTUP);
+
+  // Samples the frame and a margin around it on a grid.
+  RECT area;
+  GetWindowRect(frame, &area);
+  InflateRect(&area, 20, 20);
+  area.left = std::max(area.left, 0L);
+  area.top = std::max(area.top, 0L);
+  const int step = 8;
+  std::ofstream samples(dir + "/samples.txt", std::ios::binary);
+  samples << "area " << area.left << ' ' << area.top << ' ' << area.right << ' '
+          << area.bottom << ' ' << step << '\n';
+  std::map<char, int> counts;
+  for (LONG y = area.top + step / 2; y < area.bottom; y += step) {
+    for (LONG x = area.left + step / 2; x < area.right; x += step) {
+      const POINT point{x, y};
+      MoveCursor(point);
+      const char kind = Classify(addon.Read(), point);
+      ++counts[kind];
+      samples << x << ' ' << y << ' ' << kind << '\n';
+    }
+  }
+  samples.close();
+  std::printf(
+      "Sampled %d points: %d active, %d over a control, %d over a web view, "
+      "%d not over the host's window\n",
+      counts['A'] + counts['C'] + counts['W'] + counts['O'], counts['A'],
+      counts['C'], counts['W'], counts['O']);
+
+  // Hands over to the screenshot and waits until it is taken.
+  MoveCursor(POINT{1270, 790});
+  Pump();
+  std::ofstream(dir + "/ready") << "ready\n";
+  const std::string captured = dir + "/captured";
+  for (int i = 0; i < 300; ++i) {
+    if (GetFileAttributesA(captured.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+    Pump();
+    Sleep(50);
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace zerlin::win_host
+
+int main(int argc, char** argv) {
+  using namespace zerlin::win_host;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s ADDON [check|demo DIR]\n", argv[0]);
+    return 2;
+  }
+  const std::string addon = argv[1];
+  const std::string mode = argc > 2 ? argv[2] : "check";
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (mode == "check") return RunChecks(addon);
+  if (mode == "demo" && argc > 3) return RunDemo(addon, argv[3]);
+  if (mode == "dpi-child" && argc > 3) {
+    return RunDpiChild(addon, std::atoi(argv[3]));
+  }
+  if (mode == "other-window" && argc > 6) {
+    return RunOtherWindow(std::atoi(argv[3]), std::atoi(argv[4]),
+                          std::atoi(argv[5]), std::atoi(argv[6]),
+                          argc > 7 && std::string(argv[7]) == "topmost");
+  }
+  std::fprintf(stderr, "unknown mode: %s\n", mode.c_str());
+  return 2;
+}

@@ -1,0 +1,72 @@
+// Real windows for the Windows host programs: the host's own top-level
+// window with typical controls, its other top-level windows, and helpers
+// that move the real cursor and hold real buttons.
+#ifndef ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
+#define ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace zerlin::win_host {
+
+// One window of the scene and where to aim at it.
+struct SceneWindow {
+  std::string name;  // what reports call it
+  HWND hwnd = nullptr;
+  // True for the host's own controls and panels, whose class decides.
+  bool child = false;
+};
+
+class WindowScene {
+ public:
+  struct Options {
+    bool near_misses = true;    // children with look-alike class names
+    bool extra_windows = true;  // second document, palette, disabled window
+  };
+  explicit WindowScene(const Options& options);
+  ~WindowScene();
+  WindowScene(const WindowScene&) = delete;
+  WindowScene& operator=(const WindowScene&) = delete;
+
+  HWND Frame() const { return frame_; }
+  HWND Find(const std::string& name) const;
+  const std::vector<SceneWindow>& Windows() const { return windows_; }
+
+  // The screen point at the centre of a window, or at an offset into it.
+  static POINT Centre(HWND hwnd);
+  static POINT Inside(HWND hwnd, int dx, int dy);
+
+ private:
+  HWND Add(const std::string& name, DWORD ex_style, const wchar_t* class_name,
+           const wchar_t* text, DWORD style, RECT box, HWND parent,
+           HINSTANCE instance, bool child);
+
+  HWND frame_ = nullptr;
+  std::vector<SceneWindow> windows_;
+};
+
+// Runs every pending message of this thread.
+void Pump();
+// Moves the real cursor and lets the system settle.
+void MoveCursor(POINT point);
+// Presses or releases a real mouse button: MOUSEEVENTF_LEFTDOWN and so on.
+void SendMouse(DWORD flags);
+// Makes `hwnd` the foreground window; true when it is.
+bool BringToFront(HWND hwnd);
+
+// Registers a plain window class whose windows paint their own class name
+// on `colour`, so that a screenshot shows what each region is.
+void RegisterLabelledClass(const wchar_t* class_name, HINSTANCE instance,
+                           COLORREF colour);
+
+}  // namespace zerlin::win_host
+
+#endif  // ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
