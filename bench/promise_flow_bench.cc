@@ -26,26 +26,10 @@ struct Scene : test_host::MainWindowScene {
   Scene() { appkit.record = false; }
 };
 
-addon_value__* LoadInto(SinkHost& host) {
-  addon_value__* exports = nullptr;
-  // The sink answers handles, not objects: keep the function it made.
-  addon_apis table = host.Table();
-  static addon_callback registered = nullptr;
-  table.create_function = [](addon_env__*, const char*, uint64_t,
-                             addon_callback cb, void*, addon_value__** out) {
-    registered = cb;
-    *out = reinterpret_cast<addon_value__*>(uintptr_t{1});
-    return addon_status{0};
-  };
-  uxp_addon_init(host.Env(), exports, &table);
-  UxpAddonInterface::instance().setAddonAPIs(host.Table());
-  return reinterpret_cast<addon_value__*>(registered);
-}
-
 void BM_GetPointerPromise(benchmark::State& state) {
   Scene scene;
   SinkHost host;
-  auto get_pointer = reinterpret_cast<addon_callback>(LoadInto(host));
+  const addon_callback get_pointer = host.LoadAddon();
   PerCall per_call(state, host);
   for (auto _ : state) {
     benchmark::DoNotOptimize(get_pointer(host.Env(), nullptr));

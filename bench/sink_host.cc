@@ -1,5 +1,8 @@
 #include "bench/sink_host.h"
 
+#include "addon/addon_entry.h"
+#include "addon/uxp_addon_interface.h"
+
 namespace zerlin::bench {
 
 addon_value__* SinkHost::Next(addon_env__* env) {
@@ -26,6 +29,21 @@ void SinkHost::Drain() {
     box.callback(box.data);
     if (box.finalize != nullptr) box.finalize(box.data);
   }
+}
+
+addon_callback SinkHost::LoadAddon() {
+  // The sink keeps no objects, so a table of its own catches the function
+  // the addon registers.
+  static addon_callback registered = nullptr;
+  addon_apis table = table_;
+  table.create_function = [](addon_env__* env, const char*, uint64_t,
+                             addon_callback cb, void*, addon_value__** out) {
+    registered = cb;
+    return Make(env, out);
+  };
+  uxp_addon_init(Env(), Next(Env()), &table);
+  UxpAddonInterface::instance().setAddonAPIs(table_);
+  return registered;
 }
 
 SinkHost::SinkHost() {

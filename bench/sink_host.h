@@ -19,6 +19,9 @@ class SinkHost {
   uint64_t calls() const { return calls_; }
   // Runs queued thread steps, and the steps they queue, until none is left.
   void Drain();
+  // Loads the addon into this host and answers the getPointer callback it
+  // registered, to be called directly.
+  addon_callback LoadAddon();
 
  private:
   static addon_value__* Next(addon_env__* env);

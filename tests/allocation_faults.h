@@ -16,7 +16,8 @@ class AllocationFaults {
   static void Arm(size_t fail_at);
   // Stops counting and answers how many allocations were counted.
   static size_t Disarm();
-  // Runs `action` armed, once without a failure to count its allocations,
+  // Runs `action` once unarmed to warm up, then armed: once without a
+  // failure to count its allocations,
   // then once per allocation with that allocation failing; `check` is given
   // the failing allocation's number (0 for the counting run).
   static size_t Sweep(const std::function<void()>& action,

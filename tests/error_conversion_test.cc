@@ -72,6 +72,19 @@ TEST(ErrorConversion, HostFailuresAreNotCheckedAndNeverThrow) {
   EXPECT_EQ(second.Describe(error), "Error(null-handle,\"unknown exception\")");
 }
 
+TEST(ErrorConversion, EachOfItsHostCallsFailedInTurn) {
+  for (FailWrites writes : {FailWrites::kNothing, FailWrites::kOutputs}) {
+    for (size_t k = 1; k <= 3; ++k) {
+      InstalledHost host;
+      host.FailCall(k, writes);
+      addon_value__* error = ErrorFrom(host, [] { throw 1; });
+      EXPECT_EQ(host.CallCount(), 3u);  // every call is made regardless
+      const bool made = k != 3 || writes == FailWrites::kOutputs;
+      EXPECT_EQ(error != nullptr, made) << k;
+    }
+  }
+}
+
 TEST(ErrorConversion, CalledWithNoExceptionInFlightStillAnswers) {
   InstalledHost host;
   EXPECT_EQ(host.Describe(CreateErrorFromException(host.Env())),

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
       }
     }
     host.Rewind(mark);
+    scene->AfterCall();
     if (i == warm) at_warm = PeakRssKb();
   }
   const long at_end = PeakRssKb();

@@ -11,6 +11,8 @@ namespace zerlin::test_host {
 // Sets up the scripted platform for the soak; alive until destroyed.
 struct SoakScene {
   virtual ~SoakScene() = default;
+  // Runs after each call: a scene that records drops its record here.
+  virtual void AfterCall() {}
 };
 std::unique_ptr<SoakScene> MakeSoakScene();
 

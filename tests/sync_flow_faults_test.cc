@@ -1,0 +1,38 @@
+// The synchronous flow with every allocation the addon makes failed in
+// turn: each call answers a reading or the error value carrying the
+// standard allocation failure's text, and nothing escapes or leaks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/allocation_faults.h"
+#include "tests/loaded_addon.h"
+#include "tests/scripted_windows.h"
+
+namespace zerlin::test_host {
+namespace {
+
+TEST(SyncFlowFaults, EveryAllocationFailedInTurn) {
+  win::ScriptedWindows scene;
+  LoadedAddon addon;
+  addon_value__* answer = nullptr;
+  const size_t allocations = AllocationFaults::Sweep(
+      [&] {
+        scene.ClearTrace();
+        answer = addon.Call();
+      },
+      [&](size_t k) {
+        const std::string described = addon.host.Describe(answer);
+        if (k == 0) {
+          EXPECT_EQ(described,
+                    "{\"active\":true,\"scale\":1,\"x\":10,\"y\":20}");
+        } else {
+          EXPECT_EQ(described, "Error(\"-1\",\"std::bad_alloc\")") << k;
+        }
+        EXPECT_EQ(addon.host.EscapedExceptions(), 0u);
+      });
+  EXPECT_GT(allocations, 4u);
+}
+
+}  // namespace
+}  // namespace zerlin::test_host
