@@ -1,11 +1,5 @@
 // The real provider: each entry calls the USER32 or KERNEL32 function of the
 // same name and does nothing else.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include "pointer/win/window_queries.h"

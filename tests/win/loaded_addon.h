@@ -3,12 +3,6 @@
 #ifndef ZERLIN_TESTS_WIN_LOADED_ADDON_H_
 #define ZERLIN_TESTS_WIN_LOADED_ADDON_H_
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <string>
