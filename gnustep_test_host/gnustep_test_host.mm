@@ -211,14 +211,21 @@ class Driver {
     if (display_ != nullptr) XCloseDisplay(display_);
   }
 
-  // Runs `work` on the AppKit thread and waits for it.
+  // Runs `work` on the AppKit thread and waits for it. AppKit raising
+  // inside `work` fails the run instead of leaving this thread waiting.
   void OnAppKit(const std::function<void()>& work) {
     std::promise<void> done;
+    bool raised = false;
     host_.Post(Queue::kMain, [&] {
-      work();
+      try {
+        work();
+      } catch (...) {
+        raised = true;
+      }
       done.set_value();
     });
     done.get_future().wait();
+    if (raised) Fail("AppKit raised an exception");
   }
 
   // Waits (up to five seconds) until `ready` holds on the AppKit thread.
@@ -420,12 +427,15 @@ void RunChecks(Driver& d, Scene& s) {
 
   // A sheet on the main window: GNUstep runs it as an application-modal
   // loop, so it is posted without waiting and ended from inside that loop.
+  std::promise<void> sheet_loop;
+  std::future<void> sheet_loop_ended = sheet_loop.get_future();
   d.host().Post(Queue::kMain, [&] {
     [NSApp beginSheet:s.sheet
         modalForWindow:s.main
          modalDelegate:nil
         didEndSelector:NULL
            contextInfo:NULL];
+    sheet_loop.set_value();  // GNUstep returns once the sheet's loop ends
   });
   if (!d.AwaitAppKit([&] { return [s.main attachedSheet] == s.sheet; })) {
     d.Fail("the sheet never attached");
@@ -442,6 +452,9 @@ void RunChecks(Driver& d, Scene& s) {
     [NSApp endSheet:s.sheet];
     [s.sheet orderOut:nil];
   });
+  // The sheet's loop unwinds after the step that ended it; a modal session
+  // begun before that would begin inside it.
+  sheet_loop_ended.wait();
   if (!d.MakeMainActive()) d.Fail("the main window never came back");
 
   // A modal session.

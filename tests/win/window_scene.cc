@@ -157,9 +157,24 @@ void Pump() {
   }
 }
 
-void MoveCursor(POINT point) {
+// Under Wine the X server may still deliver motion from an earlier position
+// after SetCursorPos returns, moving the cursor back. A settled move sets it
+// until it reads back where it was put twice, 5 ms apart.
+void MoveCursor(POINT point, bool settle) {
   SetCursorPos(point.x, point.y);
   Pump();
+  int steady = 0;
+  for (int attempt = 0; settle && attempt < 200 && steady < 2; ++attempt) {
+    Sleep(5);
+    Pump();
+    POINT now = {};
+    if (GetCursorPos(&now) && now.x == point.x && now.y == point.y) {
+      ++steady;
+    } else {
+      steady = 0;
+      SetCursorPos(point.x, point.y);
+    }
+  }
 }
 
 void SendMouse(DWORD flags) {

@@ -49,8 +49,8 @@ class WindowScene {
 
 // Runs every pending message of this thread.
 void Pump();
-// Moves the real cursor and lets the system settle.
-void MoveCursor(POINT point);
+// Moves the real cursor; with `settle`, until it reads back there steadily.
+void MoveCursor(POINT point, bool settle = true);
 // Presses or releases a real mouse button: MOUSEEVENTF_LEFTDOWN and so on.
 void SendMouse(DWORD flags);
 // Makes `hwnd` the foreground window; true when it is.
