@@ -17,7 +17,11 @@ namespace {
 long PeakRssKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
+#if defined(__APPLE__)
+  return usage.ru_maxrss / 1024;  // macOS counts bytes, Linux kibibytes
+#else
   return usage.ru_maxrss;
+#endif
 }
 
 }  // namespace
