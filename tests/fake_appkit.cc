@@ -4,6 +4,13 @@
 #include <stdexcept>
 #include <utility>
 
+// Builds a query's log line only when the scene records, so that a scene
+// that does not record costs the probe next to nothing (benchmarks).
+#define ZERLIN_LOG(scene, line)            \
+  do {                                     \
+    if ((scene).record) (scene).Log(line); \
+  } while (false)
+
 namespace zerlin {
 namespace test_host {
 namespace {
@@ -40,107 +47,110 @@ AppKitQueries MakeQueries(FakeAppKit* scene) {
   AppKitQueries q;
   q.context = scene;
   q.mouse_location = [](void* c) {
-    Scene(c).Log("mouseLocation");
+    ZERLIN_LOG(Scene(c), "mouseLocation");
     return Scene(c).pointer;
   };
   q.screens = [](void* c) -> AppKitObject {
-    Scene(c).Log("screens");
+    ZERLIN_LOG(Scene(c), "screens");
     return &Scene(c).screens;
   };
   q.first_object = [](void* c, AppKitObject list) -> AppKitObject {
-    Scene(c).Log("firstObject");
+    ZERLIN_LOG(Scene(c), "firstObject");
     const auto* screens = static_cast<const std::vector<AppKitRect>*>(list);
     return screens != nullptr && !screens->empty() ? &screens->front()
                                                    : nullptr;
   };
   q.frame = [](void* c, AppKitObject screen) {
-    Scene(c).Log(screen != nullptr ? "frame" : "frame nil");
+    ZERLIN_LOG(Scene(c), screen != nullptr ? "frame" : "frame nil");
     return screen != nullptr ? *static_cast<const AppKitRect*>(screen)
                              : AppKitRect{};
   };
   q.window_number_at_point = [](void* c, AppKitPoint p, int64_t below) {
-    Scene(c).Log("windowNumberAtPoint: " + Point(p) +
-                 " below: " + std::to_string(below));
+    ZERLIN_LOG(Scene(c), "windowNumberAtPoint: " + Point(p) +
+                             " below: " + std::to_string(below));
     return Scene(c).number_at_point;
   };
   q.window_with_window_number = [](void* c, int64_t n) -> AppKitObject {
-    Scene(c).Log("windowWithWindowNumber: " + std::to_string(n));
+    ZERLIN_LOG(Scene(c), "windowWithWindowNumber: " + std::to_string(n));
     for (FakeWindow* window : Scene(c).windows) {
       if (window->number == n && n != 0) return window;
     }
     return nullptr;
   };
   q.is_active = [](void* c) {
-    Scene(c).Log("isActive");
+    ZERLIN_LOG(Scene(c), "isActive");
     return Scene(c).active;
   };
   q.modal_window = [](void* c) -> AppKitObject {
-    Scene(c).Log("modalWindow");
+    ZERLIN_LOG(Scene(c), "modalWindow");
     return Scene(c).modal ? &kSomething : nullptr;
   };
   q.main_window = [](void* c) -> AppKitObject {
-    Scene(c).Log("mainWindow");
+    ZERLIN_LOG(Scene(c), "mainWindow");
     return Scene(c).main;
   };
   q.is_panel = [](void* c, AppKitObject w) {
-    Scene(c).Log("isKindOfClass: NSPanel " + OfWindow(w));
+    ZERLIN_LOG(Scene(c), "isKindOfClass: NSPanel " + OfWindow(w));
     return w != nullptr && Window(w)->panel;
   };
   q.attached_sheet = [](void* c, AppKitObject w) -> AppKitObject {
-    Scene(c).Log("attachedSheet " + OfWindow(w));
+    ZERLIN_LOG(Scene(c), "attachedSheet " + OfWindow(w));
     return w != nullptr && Window(w)->sheet ? &kSomething : nullptr;
   };
   q.pressed_mouse_buttons = [](void* c) {
-    Scene(c).Log("pressedMouseButtons");
+    ZERLIN_LOG(Scene(c), "pressedMouseButtons");
     return Scene(c).buttons;
   };
   q.content_view = [](void* c, AppKitObject w) -> AppKitObject {
-    Scene(c).Log("contentView " + OfWindow(w));
+    ZERLIN_LOG(Scene(c), "contentView " + OfWindow(w));
     return w != nullptr ? Window(w)->content : nullptr;
   };
   q.convert_point_from_screen = [](void* c, AppKitObject w, AppKitPoint p) {
-    Scene(c).Log("convertPointFromScreen: " + Point(p) + " " + OfWindow(w));
+    ZERLIN_LOG(Scene(c),
+               "convertPointFromScreen: " + Point(p) + " " + OfWindow(w));
     if (w == nullptr) return AppKitPoint{};
     return AppKitPoint{p.x - Window(w)->origin.x, p.y - Window(w)->origin.y};
   };
   q.convert_point_from_view = [](void* c, AppKitObject v, AppKitPoint p,
                                  AppKitObject from) {
-    Scene(c).Log("convertPoint: " + Point(p) + " fromView: " + Of(from) + " " +
-                 Of(v));
+    ZERLIN_LOG(Scene(c), "convertPoint: " + Point(p) +
+                             " fromView: " + Of(from) + " " + Of(v));
     return v != nullptr ? p : AppKitPoint{};
   };
   q.hit_test = [](void* c, AppKitObject v, AppKitPoint p) -> AppKitObject {
-    Scene(c).Log("hitTest: " + Point(p) + " " + Of(v));
+    ZERLIN_LOG(Scene(c), "hitTest: " + Point(p) + " " + Of(v));
     if (Scene(c).raise_in_hit_test) throw std::runtime_error("raised");
     return v != nullptr ? Scene(c).hit : nullptr;
   };
   q.class_name = [](void* c, AppKitObject v) -> AppKitObject {
-    Scene(c).Log("class " + Of(v));
+    ZERLIN_LOG(Scene(c), "class " + Of(v));
     return v != nullptr ? &View(v)->class_name : nullptr;
   };
   q.is_control = [](void* c, AppKitObject v) {
-    Scene(c).Log("isKindOfClass: NSControl " + Of(v));
+    ZERLIN_LOG(Scene(c), "isKindOfClass: NSControl " + Of(v));
     return v != nullptr && View(v)->control;
   };
   q.contains_web_view = [](void* c, AppKitObject name) {
-    Scene(c).Log("containsString: WebView " + (name ? *Name(name) : "nil"));
+    ZERLIN_LOG(Scene(c),
+               "containsString: WebView " + (name ? *Name(name) : "nil"));
     return name != nullptr && Name(name)->find("WebView") != std::string::npos;
   };
   q.superview = [](void* c, AppKitObject v) -> AppKitObject {
-    Scene(c).Log("superview " + Of(v));
+    ZERLIN_LOG(Scene(c), "superview " + Of(v));
     return v != nullptr ? View(v)->superview : nullptr;
   };
   q.utf8_string = [](void* c, AppKitObject name) -> const char* {
-    Scene(c).Log("UTF8String " + (name ? *Name(name) : "nil"));
+    ZERLIN_LOG(Scene(c), "UTF8String " + (name ? *Name(name) : "nil"));
     return name != nullptr ? Name(name)->c_str() : nullptr;
   };
   q.autorelease_pool_push = [](void* c) -> void* {
-    Scene(c).Log("pool push");
+    ZERLIN_LOG(Scene(c), "pool push");
     ++Scene(c).open_pools;
     return &Scene(c).open_pools;
   };
   q.autorelease_pool_pop = [](void* c, void* token) {
-    Scene(c).Log(token == &Scene(c).open_pools ? "pool pop" : "pool pop ?");
+    ZERLIN_LOG(Scene(c),
+               token == &Scene(c).open_pools ? "pool pop" : "pool pop ?");
     --Scene(c).open_pools;
   };
   return q;

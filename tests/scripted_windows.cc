@@ -4,6 +4,14 @@
 #include <cstring>
 #include <utility>
 
+// Builds an operation's trace line only when the scene records (or a test
+// watches each operation), so that a scene that does not record costs the
+// probe next to nothing (benchmarks).
+#define ZERLIN_RECORD(scene, line)                              \
+  do {                                                          \
+    if ((scene).record || (scene).before) (scene).Record(line); \
+  } while (false)
+
 namespace zerlin::win {
 namespace {
 
@@ -37,22 +45,23 @@ ScriptedWindows::ScriptedWindows() : previous_(current) {
   table_.context = this;
   table_.GetCursorPos = [](void* c, CursorPoint* point) -> int32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetCursorPos");
+    ZERLIN_RECORD(s, "GetCursorPos");
     if (!s.cursor_ok) return 0;
     *point = s.cursor;
     return 1;
   };
   table_.WindowFromPoint = [](void* c, CursorPoint point) -> WindowHandle {
     ScriptedWindows& s = Of(c);
-    s.Record("WindowFromPoint(" + std::to_string(point.x) + ", " +
-             std::to_string(point.y) + ")");
+    ZERLIN_RECORD(s, "WindowFromPoint(" + std::to_string(point.x) + ", " +
+                         std::to_string(point.y) + ")");
     return s.HandleOf(s.under_cursor);
   };
   table_.GetAncestor = [](void* c, WindowHandle window,
                           uint32_t flags) -> WindowHandle {
     ScriptedWindows& s = Of(c);
-    s.Record("GetAncestor(" + s.LabelOf(window) + ", " +
-             (flags == kGaRoot ? "GA_ROOT" : std::to_string(flags)) + ")");
+    ZERLIN_RECORD(
+        s, "GetAncestor(" + s.LabelOf(window) + ", " +
+               (flags == kGaRoot ? "GA_ROOT" : std::to_string(flags)) + ")");
     const ScriptedWindow* w = s.Find(window);
     if (w == nullptr || flags != kGaRoot) return nullptr;
     return w->root.empty() ? window : s.HandleOf(w->root);
@@ -60,7 +69,7 @@ ScriptedWindows::ScriptedWindows() : previous_(current) {
   table_.GetWindowThreadProcessId = [](void* c, WindowHandle window,
                                        uint32_t* process_id) -> uint32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetWindowThreadProcessId(" + s.LabelOf(window) + ")");
+    ZERLIN_RECORD(s, "GetWindowThreadProcessId(" + s.LabelOf(window) + ")");
     const ScriptedWindow* w = s.Find(window);
     if (w == nullptr) return 0;
     *process_id = w->process_id;
@@ -69,8 +78,8 @@ ScriptedWindows::ScriptedWindows() : previous_(current) {
   table_.GetClassNameA = [](void* c, WindowHandle window, char* buffer,
                             int32_t capacity) -> int32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetClassNameA(" + s.LabelOf(window) + ", " +
-             std::to_string(capacity) + ")");
+    ZERLIN_RECORD(s, "GetClassNameA(" + s.LabelOf(window) + ", " +
+                         std::to_string(capacity) + ")");
     const ScriptedWindow* w = s.Find(window);
     if (w == nullptr || capacity <= 0) return 0;
     if (s.unterminated_class_name != 0) {
@@ -86,36 +95,37 @@ ScriptedWindows::ScriptedWindows() : previous_(current) {
   table_.GetWindowLongPtrA = [](void* c, WindowHandle window,
                                 int32_t index) -> intptr_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetWindowLongPtrA(" + s.LabelOf(window) + ", " +
-             (index == kGwlExStyle ? "GWL_EXSTYLE" : std::to_string(index)) +
-             ")");
+    ZERLIN_RECORD(
+        s, "GetWindowLongPtrA(" + s.LabelOf(window) + ", " +
+               (index == kGwlExStyle ? "GWL_EXSTYLE" : std::to_string(index)) +
+               ")");
     const ScriptedWindow* w = s.Find(window);
     return w != nullptr && index == kGwlExStyle ? w->ex_style : 0;
   };
   table_.GetForegroundWindow = [](void* c) -> WindowHandle {
     ScriptedWindows& s = Of(c);
-    s.Record("GetForegroundWindow");
+    ZERLIN_RECORD(s, "GetForegroundWindow");
     return s.HandleOf(s.foreground);
   };
   table_.GetCurrentProcessId = [](void* c) -> uint32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetCurrentProcessId");
+    ZERLIN_RECORD(s, "GetCurrentProcessId");
     return s.current_process_id;
   };
   table_.IsWindowEnabled = [](void* c, WindowHandle window) -> int32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("IsWindowEnabled(" + s.LabelOf(window) + ")");
+    ZERLIN_RECORD(s, "IsWindowEnabled(" + s.LabelOf(window) + ")");
     const ScriptedWindow* w = s.Find(window);
     return w != nullptr && w->enabled ? 1 : 0;
   };
   table_.GetAsyncKeyState = [](void* c, int32_t key) -> int16_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetAsyncKeyState(" + KeyName(key) + ")");
+    ZERLIN_RECORD(s, "GetAsyncKeyState(" + KeyName(key) + ")");
     return s.key_state(key);
   };
   table_.GetDpiForWindow = [](void* c, WindowHandle window) -> uint32_t {
     ScriptedWindows& s = Of(c);
-    s.Record("GetDpiForWindow(" + s.LabelOf(window) + ")");
+    ZERLIN_RECORD(s, "GetDpiForWindow(" + s.LabelOf(window) + ")");
     const ScriptedWindow* w = s.Find(window);
     return w != nullptr ? w->dpi : 0;
   };
@@ -144,7 +154,7 @@ ScriptedWindows& ScriptedWindows::Of(void* context) {
 
 void ScriptedWindows::Record(std::string operation) {
   if (before) before(operation);
-  trace_.push_back(std::move(operation));
+  if (record) trace_.push_back(std::move(operation));
 }
 
 ScriptedWindow* ScriptedWindows::Find(WindowHandle handle) {

@@ -50,6 +50,8 @@ class ScriptedWindows {
   // When set, GetClassNameA fills the whole buffer with this byte and no
   // terminating zero, as a misbehaving provider might.
   char unterminated_class_name = 0;
+  // Whether operations are recorded into Trace().
+  bool record = true;
   // When set, runs before every operation (to make one throw, say).
   std::function<void(const std::string& operation)> before;
 
