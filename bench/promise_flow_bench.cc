@@ -11,7 +11,7 @@
 #include "bench/per_call.h"
 #include "bench/sink_host.h"
 #include "pointer/mac/pointer_state.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 #include "tests/fake_appkit.h"
 
 namespace zerlin::bench {

@@ -12,7 +12,7 @@
 
 #include "addon/uxp_addon_interface.h"
 #include "addon/value/value.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
 namespace {

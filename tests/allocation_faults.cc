@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
 namespace {

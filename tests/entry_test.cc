@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "addon/addon_entry.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
 namespace {

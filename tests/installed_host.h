@@ -7,7 +7,7 @@
 #include <string>
 
 #include "addon/uxp_addon_interface.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
 

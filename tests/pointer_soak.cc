@@ -10,7 +10,7 @@
 #include <string>
 
 #include "addon/addon_entry.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace {
 

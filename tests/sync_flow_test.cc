@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "addon/addon_entry.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 #include "tests/scripted_windows.h"
 
 namespace zerlin::test_host {

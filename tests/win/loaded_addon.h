@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::win_host {
 

@@ -1,4 +1,4 @@
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 #include <cmath>
 #include <cstdio>

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "addon/addon_api.h"
-#include "test_host/test_host.h"
+#include "tests/host/test_host.h"
 
 // After the test host: Xlib defines macros (Status, Bool) that would
 // rename its declarations.

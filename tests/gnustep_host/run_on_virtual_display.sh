@@ -2,7 +2,7 @@
 # Runs a command on a fresh virtual display with its own window manager
 # (GNUstep needs one before a window can become main), and stops both after.
 set -euo pipefail
-source "$(dirname "$0")/../tools/common.sh"
+source "$(dirname "$0")/../../tools/common.sh"
 unset DISPLAY
 start_display
 openbox >/dev/null 2>&1 &
