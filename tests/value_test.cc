@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "tests/installed_host.h"
@@ -39,6 +40,10 @@ TEST(ValueModel, ScalarConstructorsKeepTheirKindAndPayload) {
   EXPECT_EQ(empty.GetKind(), Kind::String);
   EXPECT_EQ(empty.GetString(), "");
   EXPECT_EQ(Value(std::string("a\0b", 3)).GetString(), std::string("a\0b", 3));
+  // A bare literal would make a Boolean through the pointer-to-bool
+  // conversion; it must not compile at all.
+  static_assert(!std::is_constructible_v<Value, const char*>);
+  static_assert(!std::is_constructible_v<Value, const char(&)[5]>);
 }
 
 TEST(ValueModel, AccessorsOfAnotherKindThrowAndLeaveTheValue) {

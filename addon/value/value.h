@@ -34,6 +34,9 @@ class Value {
     payload_.number = number;
   }
   explicit Value(std::string text);
+  // Text must be passed as std::string: a bare literal would otherwise
+  // convert to bool first and silently make a Boolean.
+  Value(const char*) = delete;
   // An empty List or Map; any other kind throws "invalid kind".
   explicit Value(Kind kind);
   Value(Value&& other) noexcept;
