@@ -1,5 +1,7 @@
 #include "addon/addon_entry.h"
 
+#include <cstddef>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -9,9 +11,78 @@
 namespace zerlin {
 namespace {
 
-// Reports the exception in flight to the host as `prefix` followed by its
-// reason. Must be called from inside a catch block; never throws.
-void ReportFailure(addon_env__* env, const char* prefix) noexcept {
+constexpr char kInitFailed[] = "Error occured while addon initialize : ";
+
+// Every slot of the host's table that the addon calls. A table with any of
+// them empty is refused at start-up, rather than crashing the host at the
+// first call that needs the slot.
+struct CalledSlot {
+  const char* name;
+  size_t offset;
+};
+#define ZERLIN_SLOT(name) \
+  { #name, offsetof(addon_apis, name) }
+constexpr CalledSlot kCalledSlots[] = {
+    ZERLIN_SLOT(throw_error),
+    ZERLIN_SLOT(create_function),
+    ZERLIN_SLOT(set_named_property),
+    ZERLIN_SLOT(get_undefined),
+    ZERLIN_SLOT(get_boolean),
+    ZERLIN_SLOT(create_object),
+    ZERLIN_SLOT(create_array),
+    ZERLIN_SLOT(create_double),
+    ZERLIN_SLOT(create_string),
+    ZERLIN_SLOT(create_error),
+    ZERLIN_SLOT(type_of),
+    ZERLIN_SLOT(get_value_double),
+    ZERLIN_SLOT(get_value_bool),
+    ZERLIN_SLOT(get_value_string),
+    ZERLIN_SLOT(get_property_names),
+    ZERLIN_SLOT(set_property),
+    ZERLIN_SLOT(get_property),
+    ZERLIN_SLOT(set_element),
+    ZERLIN_SLOT(get_element),
+    ZERLIN_SLOT(is_array),
+    ZERLIN_SLOT(get_array_length),
+    ZERLIN_SLOT(open_handle_scope),
+    ZERLIN_SLOT(close_handle_scope),
+    ZERLIN_SLOT(create_promise),
+    ZERLIN_SLOT(resolve_deferred),
+    ZERLIN_SLOT(reject_deferred),
+    ZERLIN_SLOT(run_on_scripting_thread),
+    ZERLIN_SLOT(run_on_main_thread),
+};
+#undef ZERLIN_SLOT
+
+// The name of the first called slot that `apis` leaves empty, or null.
+const char* FirstEmptySlot(const addon_apis& apis) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&apis);
+  for (const CalledSlot& slot : kCalledSlots) {
+    void (*entry)(void) = nullptr;
+    std::memcpy(&entry, bytes + slot.offset, sizeof entry);
+    if (entry == nullptr) return slot.name;
+  }
+  return nullptr;
+}
+
+// Hands `prefix` followed by the reason (`reason` and `detail`) to the
+// host's throw_error, when the table has one. Never throws.
+void Report(const addon_apis& apis, addon_env__* env, const char* prefix,
+            const char* reason, const char* detail = "") noexcept {
+  if (apis.throw_error == nullptr) return;
+  try {
+    const std::string message = std::string(prefix) + reason + detail;
+    apis.throw_error(env, nullptr, message.c_str());
+  } catch (...) {
+    // Out of memory for the message: the prefix alone still says what failed.
+    apis.throw_error(env, nullptr, prefix);
+  }
+}
+
+// Reports the exception in flight as `prefix` followed by its reason. Must
+// be called from inside a catch block; never throws.
+void ReportFailure(const addon_apis& apis, addon_env__* env,
+                   const char* prefix) noexcept {
   const char* reason = "unknown exception";
   try {
     throw;
@@ -21,16 +92,7 @@ void ReportFailure(addon_env__* env, const char* prefix) noexcept {
     reason = text != nullptr ? text : "";
   } catch (...) {
   }
-  const auto throw_error =
-      UxpAddonInterface::instance().getAddonAPIs().throw_error;
-  if (throw_error == nullptr) return;
-  try {
-    const std::string message = std::string(prefix) + reason;
-    throw_error(env, nullptr, message.c_str());
-  } catch (...) {
-    // Out of memory for the message: the prefix alone still says what failed.
-    throw_error(env, nullptr, prefix);
-  }
+  Report(apis, env, prefix, reason);
 }
 
 void RegisterScriptFunctions(addon_env__* env, addon_value__* exports,
@@ -49,12 +111,19 @@ extern "C" addon_value__* uxp_addon_init(addon_env__* env,
   using zerlin::UxpAddonInterface;
   // Without a table there is no way to reach the host, not even to report.
   if (apis == nullptr) return nullptr;
+  // A table that lacks a slot the addon calls is refused and kept out of
+  // the registry, so that a table from an earlier start-up stays in use.
+  if (const char* empty = zerlin::FirstEmptySlot(*apis)) {
+    zerlin::Report(*apis, env, zerlin::kInitFailed,
+                   "the host's function table has no ", empty);
+    return nullptr;
+  }
   UxpAddonInterface::instance().setAddonAPIs(*apis);
   try {
     zerlin::RegisterScriptFunctions(env, exports, *apis);
     return exports;
   } catch (...) {
-    zerlin::ReportFailure(env, "Error occured while addon initialize : ");
+    zerlin::ReportFailure(*apis, env, zerlin::kInitFailed);
     return nullptr;
   }
 }

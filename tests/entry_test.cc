@@ -2,7 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "addon/addon_entry.h"
+#include "addon/uxp_addon_interface.h"
 #include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
@@ -42,6 +46,42 @@ TEST(Entry, NullTableTouchesNothing) {
   TestHost host;
   EXPECT_EQ(uxp_addon_init(host.Env(), host.Object(), nullptr), nullptr);
   EXPECT_EQ(host.CallCount(), 0u);
+}
+
+// Each slot the addon calls, left empty in turn: start-up is refused with
+// the slot's name, nothing is registered, and the registry keeps the table
+// of the earlier start-up, so no later call can reach the empty slot.
+TEST(Entry, RefusesATableWithAnEmptyCalledSlot) {
+  TestHost good;
+  ASSERT_NE(uxp_addon_init(good.Env(), good.Object(), &good.Table()), nullptr);
+  constexpr size_t kSlots = sizeof(addon_apis) / sizeof(void (*)());
+  int op = 0;
+  using Entry = void (*)(void);
+  for (size_t slot = 0; slot < kSlots; ++slot) {
+    if (reinterpret_cast<const Entry*>(&good.Table())[slot] == nullptr) {
+      continue;  // a slot the addon never calls
+    }            // a slot the addon never calls
+    const std::string name = OpName(static_cast<Op>(op++));
+    SCOPED_TRACE(name);
+    TestHost host;
+    addon_apis lacking = host.Table();
+    reinterpret_cast<Entry*>(&lacking)[slot] = nullptr;
+    addon_value__* exports = host.Object();
+    EXPECT_EQ(uxp_addon_init(host.Env(), exports, &lacking), nullptr);
+    if (name == "throw_error") {
+      EXPECT_EQ(host.CallCount(), 0u);
+    } else {
+      EXPECT_THAT(host.Trace(),
+                  ElementsAre("throw_error \"Error occured while addon "
+                              "initialize : the host's function table has no " +
+                              name + "\""));
+    }
+    EXPECT_THAT(host.Keys(exports), IsEmpty());
+    EXPECT_EQ(std::memcmp(&UxpAddonInterface::instance().getAddonAPIs(),
+                          &good.Table(), sizeof(addon_apis)),
+              0);
+  }
+  EXPECT_EQ(op, 28);
 }
 
 // A create_string that counts its calls, to tell one table from another.
