@@ -19,9 +19,8 @@ constexpr char kUnableToRead[] = "Unable to read the pointer";
 
 Value pointerState() { return ReadPointerState(PlatformAppKitQueries()); }
 
-// Rejects with the plain string when settling with the result failed, so
-// that no script waits forever on a promise that could still be settled.
-// The host refuses this when the promise did settle after all.
+// Rejects with the plain string when the result could not be made into a
+// script value, so that no script waits forever on its promise.
 void RejectUnableToRead(addon_env__* env, addon_deferred__* deferred) {
   try {
     const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
@@ -36,20 +35,25 @@ void RejectUnableToRead(addon_env__* env, addon_deferred__* deferred) {
 }
 
 // Scripting thread: converts the stored result and settles the promise.
+// The deferred is used by one settle call at most: a host may release it
+// inside that call, whatever status the call answers, so a failed settle
+// call is final.
 void SettleOnScriptingThread(Task& task, addon_env__* env,
                              addon_deferred__* deferred) {
+  bool settle_called = false;
   try {
     const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
     HandlerScope scope(env);
     bool is_error = false;
     const Value& result = task.GetResult(is_error);
     addon_value__* value = result.Convert(env);
+    settle_called = true;
     Check(is_error ? apis.reject_deferred(env, deferred, value)
                    : apis.resolve_deferred(env, deferred, value));
     return;
   } catch (...) {
   }
-  RejectUnableToRead(env, deferred);
+  if (!settle_called) RejectUnableToRead(env, deferred);
 }
 
 // Main thread: samples the pointer and hands the result back.

@@ -32,6 +32,7 @@ struct TestHost::Node {
   addon_value__* code = nullptr;     // error
   addon_value__* message = nullptr;  // error
   int settled = 0;                   // promise: settle calls that took effect
+  bool deferred_used = false;        // promise: a settle call was made
   bool rejected = false;
   addon_value__* result = nullptr;
 
@@ -557,7 +558,9 @@ struct TestHost::Entries {
     return e.Output(result, e.host().Add(std::move(*node)));
   }
 
-  // A promise settles once; later attempts fail without effect.
+  // A promise settles once. Its deferred is used up by the first settle
+  // call, failed or not, as a host that releases it inside that call would
+  // have it; a later call is a use after free, counted as a fault.
   static addon_status Settle(addon_env__* env, Op op,
                              addon_deferred__* deferred, addon_value__* value,
                              bool reject) {
@@ -566,10 +569,16 @@ struct TestHost::Entries {
     Node* promise = e.Find(deferred);
     Node* item = e.Find(value);
     if (item != nullptr) e.call().detail = e.host().Describe(value);
+    if (promise != nullptr && promise->kind == Kind::kPromise) {
+      if (promise->deferred_used) {
+        ++e.host().deferred_reuses_;
+        return e.Finish(kInvalidArg);
+      }
+      promise->deferred_used = true;
+    }
     if (e.Skip()) return e.Finish();
     if (promise == nullptr || item == nullptr) return e.Finish(kInvalidArg);
     if (promise->kind != Kind::kPromise) return e.Finish(kWrongType);
-    if (promise->settled > 0) return e.Finish(kAlreadySettled);
     promise->settled = 1;
     promise->rejected = reject;
     promise->result = value;
@@ -872,6 +881,11 @@ addon_value__* TestHost::CallFunction(addon_value__* function,
 size_t TestHost::EscapedExceptions() const {
   std::lock_guard lock(mutex_);
   return escaped_exceptions_;
+}
+
+size_t TestHost::DeferredReuses() const {
+  std::lock_guard lock(mutex_);
+  return deferred_reuses_;
 }
 
 bool TestHost::InHostCall() { return host_call_depth > 0; }

@@ -73,7 +73,6 @@ enum Status : addon_status {
   kOk = 0,
   kInvalidArg = 1,
   kWrongType = 2,
-  kAlreadySettled = 3,
   kInjectedFailure = 9,
 };
 
@@ -136,6 +135,9 @@ class TestHost {
   // Exceptions that a callback or finaliser let out into this host; a sound
   // addon never does.
   size_t EscapedExceptions() const;
+  // Settle calls made with a deferred that an earlier settle call, failed
+  // or not, had used up; a sound addon makes none.
+  size_t DeferredReuses() const;
   // True on a thread that is inside one of this host's table functions, so
   // a test's allocation hook can tell the host's allocations from the
   // addon's.
@@ -231,6 +233,7 @@ class TestHost {
   std::deque<Box> scripting_queue_;
   int open_scopes_ = 0;
   size_t escaped_exceptions_ = 0;
+  size_t deferred_reuses_ = 0;
   uintptr_t next_scope_ = 1;
 
   // Threaded mode. `changed_` wakes the serving threads on new work and
