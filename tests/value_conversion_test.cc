@@ -174,6 +174,11 @@ TEST(RoundTrip, NestedValuesSurviveBothDirections) {
   EXPECT_EQ(host.Describe(made), "{\"a\":[1,{\"b\":\"t\"}],\"c\":true}");
   Value back(host.Env(), made);
   EXPECT_EQ(host.Describe(back.Convert(host.Env())), host.Describe(made));
+  // The host answers booleans as bytes 0x02 and 0x03: only the low bit
+  // counts.
+  for (bool flag : {false, true}) {
+    EXPECT_EQ(Value(host.Env(), host.Bool(flag)).GetBoolean(), flag);
+  }
 }
 
 // Fails every host call of both directions in turn, with and without

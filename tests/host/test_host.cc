@@ -318,12 +318,16 @@ struct TestHost::Entries {
     if (e.Skip()) return e.Finish();
     if (node == nullptr || result == nullptr) return e.Finish(kInvalidArg);
     if (node->kind != Kind::kBoolean) return e.Finish(kWrongType);
-    *result = node->flag;
+    // Only the lowest bit of the byte is the answer; this host sets another
+    // bit too (0x02 false, 0x03 true), as a host may.
+    const unsigned char byte = node->flag ? 0x03 : 0x02;
+    std::memcpy(result, &byte, 1);
     return e.Finish();
   }
 
   // Without a buffer: the length in bytes. With one: copies at most
-  // size - 1 bytes, terminates them and answers the count copied.
+  // size - 1 bytes and answers the count copied. It writes no terminating
+  // zero, as a host may: the rest of the buffer is filled with '#'.
   static addon_status get_value_string(addon_env__* env, addon_value__* value,
                                        char* buf, uint64_t size,
                                        uint64_t* result) {
@@ -344,7 +348,7 @@ struct TestHost::Entries {
     if (size > 0) {
       count = std::min<uint64_t>(node->text.size(), size - 1);
       std::memcpy(buf, node->text.data(), static_cast<size_t>(count));
-      buf[count] = '\0';
+      std::memset(buf + count, '#', static_cast<size_t>(size - count));
     }
     *result = report ? report->second : count;
     return e.Finish();
