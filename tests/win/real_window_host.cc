@@ -6,9 +6,10 @@
 //
 // real_window_host ADDON MODE, where MODE is one of:
 //   check            every case below; exits 0 when all hold
-//   demo DIR         a sample host window: live readings, then a grid of
-//                    samples written to DIR
-//   dpi-child DPI    (internal) one reading in a new process
+//   demo DIR         a sample host window: live readings, each beside the
+//                    verdict it should give and why, one at 144 dpi (under
+//                    Wine), then a grid of samples written to DIR
+//   dpi-child DPI [demo]   (internal) one reading in a new process
 //   other-window X Y W H [topmost]   (internal) another process's window
 #include <algorithm>
 #include <cstdio>
@@ -314,7 +315,18 @@ int RunChecks(const std::string& addon_path) {
   return failures == 0 ? 0 : 1;
 }
 
-int RunDpiChild(const std::string& addon_path, int dpi) {
+// A live reading of the demo beside the verdict it should give and why.
+void PrintSpot(const std::string& name, POINT point, const Reading& r,
+               bool as_expected, bool active, const std::string& why) {
+  std::printf("  %-30s %-12s %s\n    %s %s: %s\n", name.c_str(),
+              Show(point).c_str(), r.text.c_str(),
+              as_expected ? "as expected," : "UNEXPECTED:",
+              active ? "active" : "not active", why.c_str());
+}
+
+// One reading of the frame's surface in this process, which started while
+// the system DPI read `dpi`; `demo` prints it as the demo's readings are.
+int RunDpiChild(const std::string& addon_path, int dpi, bool demo) {
   WindowScene scene({false, false});
   LoadedAddon addon(addon_path);
   const POINT point = ClientPoint(scene.Frame(), 120, 200);
@@ -322,6 +334,13 @@ int RunDpiChild(const std::string& addon_path, int dpi) {
   const Reading r = addon.Read();
   const bool pass = arranged && r.ok && r.active && r.scale == dpi / 96.0 &&
                     r.x == point.x && r.y == point.y;
+  if (demo) {
+    PrintSpot(
+        "the surface, at " + std::to_string(dpi) + " dpi", point, r, pass, true,
+        "a new process, started while the system read " + std::to_string(dpi) +
+            " dpi: scale " + std::to_string(dpi) + " / 96");
+    return pass ? 0 : 1;
+  }
   std::printf("%s the frame's surface at %d dpi, in a new process: %s\n",
               pass ? "ok  " : "FAIL", dpi, r.text.c_str());
   if (!arranged) {
@@ -342,6 +361,16 @@ char Classify(const Reading& r, POINT point) {
   return 'O';
 }
 
+// One live reading of the demo: where, the verdict it should give and why.
+struct Spot {
+  std::string name;
+  POINT point;
+  bool active;
+  std::string why;
+  DWORD press = 0;
+  DWORD release = 0;
+};
+
 int RunDemo(const std::string& addon_path, const std::string& dir) {
   WindowScene scene({/*near_misses=*/false, /*extra_windows=*/false});
   LoadedAddon addon(addon_path);
@@ -353,25 +382,51 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   OtherProcessWindow other(addon_path, RECT{560, 380, 800, 560}, true);
   BringToFront(frame);
 
-  std::printf("Live readings of getPointer:\n");
-  const std::vector<std::pair<std::string, POINT>> spots = {
-      {"the host window's surface", ClientPoint(frame, 120, 200)},
-      {"the Edit control", WindowScene::Centre(scene.Find("Edit"))},
-      {"the Apply button", WindowScene::Centre(scene.Find("Button"))},
-      {"the label (Static)", WindowScene::Centre(scene.Find("Static"))},
-      {"the web view", WindowScene::Inside(scene.Find("web view"), 8, 8)},
-      {"another application", WindowScene::Centre(other.hwnd())},
+  const POINT surface = ClientPoint(frame, 120, 200);
+  const std::vector<Spot> spots = {
+      {"the host window's surface", surface, true,
+       "the host's own window, in front, no control under the pointer"},
+      {"the Edit control", WindowScene::Centre(scene.Find("Edit")), false,
+       "vetoed by its class, \"Edit\""},
+      {"the Apply button", WindowScene::Centre(scene.Find("Button")), false,
+       "vetoed by its class, \"Button\""},
+      {"the label", WindowScene::Centre(scene.Find("Static")), true,
+       "its class, \"Static\", is not one that vetoes"},
+      {"the web view", WindowScene::Inside(scene.Find("web view"), 8, 8), false,
+       "vetoed by its class, which contains \"WebView\""},
+      {"the web view's child", WindowScene::Centre(scene.Find("web content")),
+       true,
+       "a child whose class lacks \"WebView\" is not vetoed on Windows: "
+       "only the window directly under the pointer is judged"},
+      {"another application", WindowScene::Centre(other.hwnd()), false,
+       "not the host's window"},
+      {"the surface, left button held", surface, false, "a button is held",
+       MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
   };
-  for (const auto& [name, point] : spots) {
-    MoveCursor(point);
-    std::printf("  %-30s %-12s -> %s\n", name.c_str(), Show(point).c_str(),
-                addon.Read().text.c_str());
+  std::printf(
+      "Live readings of getPointer, each with the verdict it should "
+      "give:\n");
+  for (const Spot& spot : spots) {
+    Arrange(frame, spot.point, spot.press);
+    const Reading r = addon.Read();
+    if (spot.release != 0) SendMouse(spot.release);
+    PrintSpot(spot.name, spot.point, r, r.ok && r.active == spot.active,
+              spot.active, spot.why);
   }
-  MoveCursor(spots[0].second);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  std::printf("  %-30s %-12s -> %s\n", "the surface, left button held",
-              Show(spots[0].second).c_str(), addon.Read().text.c_str());
-  SendMouse(MOUSEEVENTF_LEFTUP);
+  // A reading at a scale other than 1: a new process, started while the
+  // system DPI reads 144 (Wine applies it to new processes at once).
+  if (RunningUnderWine()) {
+    SystemDpi restore;
+    SystemDpi::Set(144);
+    HANDLE child = StartSelf("\"" + addon_path + "\" dpi-child 144 demo");
+    if (child != nullptr) {
+      if (WaitForSingleObject(child, 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(child, 1);
+      }
+      CloseHandle(child);
+    }
+    BringToFront(frame);
+  }
 
   // Samples the frame and a margin around it on a grid.
   RECT area{};
@@ -430,7 +485,8 @@ int main(int argc, char** argv) {
   if (mode == "check") return RunChecks(addon);
   if (mode == "demo" && argc > 3) return RunDemo(addon, argv[3]);
   if (mode == "dpi-child" && argc > 3) {
-    return RunDpiChild(addon, std::atoi(argv[3]));
+    return RunDpiChild(addon, std::atoi(argv[3]),
+                       argc > 4 && std::string(argv[4]) == "demo");
   }
   if (mode == "other-window" && argc > 6) {
     return RunOtherWindow(std::atoi(argv[3]), std::atoi(argv[4]),
