@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Compiles every project source of the Windows build once more with clang for
-# the Windows target, syntax only, with the warnings that MSVC gives at /W4
-# and GCC does not (narrowing, shadowing, unused parameters), as errors. It
-# stands in for the MSVC build, which cannot run here. The file list and each
+# the Windows target, syntax only, with warnings as close as clang comes to
+# MSVC's /W4 (conversions, shadowing in all its forms, unused parameters,
+# mismatched class and struct tags, unreachable code), as errors. It stands
+# in for the MSVC build, which cannot run here. The file list and each
 # file's definitions and include folders come from the windows preset's
 # compile_commands.json; the C++ headers are those of the mingw-w64 compiler.
 # Prints "clang-windows: N passed, M failed" and, when $ZERLIN_COUNTS names a
@@ -13,16 +14,21 @@ root=$PWD
 build=$root/build/windows
 mingw=x86_64-w64-mingw32-g++-posix
 
+# The closing line, and the counts for the test command's total.
+finish() {
+  echo "clang-windows: $1 passed, $2 failed${3:+ ($3)}"
+  [ -n "${ZERLIN_COUNTS:-}" ] && echo "$2 $(($1 + $2))" >> "$ZERLIN_COUNTS"
+  [ "$2" -eq 0 ] && [ "$1" -gt 0 ]
+  exit
+}
+
 echo "== clang for the Windows target"
 for tool in clang++ "$mingw"; do
-  command -v "$tool" >/dev/null || {
-    echo "clang-windows: 0 passed, 1 failed ($tool not found)"
-    [ -n "${ZERLIN_COUNTS:-}" ] && echo "1 1" >> "$ZERLIN_COUNTS"
-    exit 1
-  }
+  command -v "$tool" >/dev/null || finish 0 1 "$tool not found"
 done
 if [ ! -f "$build/compile_commands.json" ]; then
-  cmake --preset windows -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null || exit 1
+  cmake --preset windows -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null ||
+    finish 0 1 "the windows preset does not configure"
 fi
 
 # The mingw-w64 C++ and C headers, without GCC's own builtin headers (clang
@@ -93,8 +99,4 @@ results=$(tr '\n' '\0' <"$list" | xargs -0 -P "$(nproc)" -I{} bash -c '
   eval "flags=($flags_serialised)"
   check_one "$1"' _ {})
 echo "$results" | grep -v '^ok '
-passed=$(grep -c '^ok ' <<<"$results")
-failed=$(grep -c '^FAIL ' <<<"$results")
-echo "clang-windows: $passed passed, $failed failed"
-[ -n "${ZERLIN_COUNTS:-}" ] && echo "$failed $((passed + failed))" >> "$ZERLIN_COUNTS"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+finish "$(grep -c '^ok ' <<<"$results")" "$(grep -c '^FAIL ' <<<"$results")"
