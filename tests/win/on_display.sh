@@ -17,8 +17,12 @@ answers() {
   xdpyinfo >/dev/null 2>&1
 }
 if ! answers; then
-  echo "skipped: no X display answers (${DISPLAY:-DISPLAY unset}) and none was started: install xvfb, or set DISPLAY"
-  [ "${CI:-}" = true ] && exit 1
+  why="no X display answers (${DISPLAY:-DISPLAY unset}) and none was started: install xvfb, or set DISPLAY"
+  if [ "${CI:-}" = true ]; then
+    echo "failed: $why"
+    exit 1
+  fi
+  echo "skipped: $why"
   exit 77
 fi
 exec "$@"
