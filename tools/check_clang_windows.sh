@@ -9,7 +9,7 @@
 # Prints "clang-windows: N passed, M failed" and, when $ZERLIN_COUNTS names a
 # file, appends "failed total" to it.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 build=$root/build/windows
 mingw=x86_64-w64-mingw32-g++-posix
