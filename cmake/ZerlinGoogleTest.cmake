@@ -7,7 +7,10 @@ option(ZERLIN_FETCH_GOOGLETEST
 if(NOT TARGET GTest::gmock_main)
   set(ZERLIN_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  # The static MSVC runtime, as every other target here uses, also in a
+  # GoogleTest whose CMake files predate the runtime library setting.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(CMAKE_POLICY_DEFAULT_CMP0091 NEW)
   if(EXISTS "${ZERLIN_GOOGLETEST_SOURCE}/CMakeLists.txt")
     add_subdirectory(${ZERLIN_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   else()

@@ -42,14 +42,15 @@ TEST(ErrorConversion, StandardExceptionsGiveTheirTextWithCodeMinusOne) {
 TEST(ErrorConversion, EveryThrownTypeIsClassified) {
   struct Case {
     std::function<void()> thrower;
-    const char* message;
+    std::string message;
   };
   const Case cases[] = {
       {[] { throw "error"; }, "unknown exception"},
       {[] { throw 42; }, "unknown exception"},
       {[] { throw std::string("text"); }, "unknown exception"},
       {[] { throw std::logic_error(""); }, ""},
-      {[] { throw std::bad_alloc(); }, "std::bad_alloc"},
+      // The standard library's own text: it differs between libraries.
+      {[] { throw std::bad_alloc(); }, std::bad_alloc().what()},
   };
   for (const Case& c : cases) {
     InstalledHost host;

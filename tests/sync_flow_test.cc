@@ -101,7 +101,7 @@ TEST(SyncFlow, AProbeFailureGivesAnErrorValueWithItsText) {
   };
   LoadedHost host;
   EXPECT_EQ(host.Describe(host.GetPointer()),
-            "Error(\"-1\",\"std::bad_alloc\")");
+            std::string("Error(\"-1\",\"") + std::bad_alloc().what() + "\")");
   EXPECT_THAT(host.Ops(),
               ElementsAre("create_string", "create_string", "create_error"));
 }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,11 +63,12 @@ std::string Render(const Value& state) {
   return out;
 }
 
+// GetAsyncKeyState's answer with bit 15, "down now", set: the sign bit.
+constexpr int16_t kDownNow = INT16_MIN;
+
 // GetAsyncKeyState answering "down now" for `held` alone.
 std::function<int16_t(int32_t)> HeldOnly(int32_t held) {
-  return [held](int32_t key) -> int16_t {
-    return key == held ? static_cast<int16_t>(0x8000) : 0;
-  };
+  return [held](int32_t key) { return key == held ? kDownNow : int16_t{0}; };
 }
 
 TEST(WinProbe, EverythingPassingMakesEveryOperationOnce) {
@@ -149,7 +151,7 @@ TEST(WinProbe, OnlyTheDownBitOfTheThreeButtonsCounts) {
   // "held now"; a side button (VK_XBUTTON1) held down is never read.
   ScriptedWindows scene;
   scene.key_state = [](int32_t key) -> int16_t {
-    return key == 0x05 ? static_cast<int16_t>(0x8000) : 0x7fff;
+    return key == 0x05 ? kDownNow : int16_t{0x7fff};
   };
   EXPECT_EQ(Render(pointerState()), "active=1 scale=1 x=10 y=20");
 }

@@ -2,17 +2,63 @@
 # Prepares or ends the Wine prefix that the Windows tests run in.
 #   wine_prefix.sh start: makes a fresh prefix in $WINEPREFIX and keeps one
 #                         wineserver running for all the tests that follow.
-#   wine_prefix.sh stop:  ends that wineserver and every Wine process in it.
+#                         When no X display answers, it first starts a
+#                         virtual one (Xvfb) for the session and writes its
+#                         name to $WINEPREFIX/zerlin-display.
+#   wine_prefix.sh stop:  ends that wineserver, every Wine process in it, and
+#                         the virtual display if it started one.
 set -euo pipefail
 : "${WINEPREFIX:?set WINEPREFIX to the prefix folder}"
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts when the prefix is made.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+xvfb_pid=$WINEPREFIX.xvfb-pid
+
+display_answers() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+# Ends the virtual display of an earlier start, if it still runs.
+stop_display() {
+  [ -s "$xvfb_pid" ] || return 0
+  local pid
+  pid=$(cat "$xvfb_pid")
+  if [ "$(ps -p "$pid" -o comm= 2>/dev/null)" = "Xvfb" ]; then
+    kill "$pid" 2>/dev/null || true
+  fi
+  rm -f "$xvfb_pid"
+}
+
+# Wine's desktop process, started with the prefix, binds the session to the
+# display it finds then: a display started later would not be used. Xvfb
+# picks a free display number itself and writes it to fd 3 once it is ready.
+start_display() {
+  local number=$WINEPREFIX.display-number
+  rm -f "$number"
+  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+    3>"$number" </dev/null >/dev/null 2>&1 &
+  echo $! >"$xvfb_pid"
+  for _ in $(seq 100); do
+    [ -s "$number" ] && break
+    sleep 0.1
+  done
+  [ -s "$number" ] || { echo "Xvfb did not start within 10 s"; return 1; }
+  DISPLAY=:$(tr -d '[:space:]' <"$number")
+  export DISPLAY
+  rm -f "$number"
+  echo "$DISPLAY" >"$WINEPREFIX/zerlin-display"
+  echo "started a virtual display $DISPLAY for the Wine session"
+}
+
 case "${1:-}" in
   start)
     wineserver -k 2>/dev/null || true
+    stop_display
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
+    if ! display_answers && command -v Xvfb >/dev/null; then
+      start_display
+    fi
     # Server and system processes are started apart from the caller's
     # output, so that a test's output closes when its program ends.
     wineserver -p </dev/null >/dev/null 2>&1
@@ -21,6 +67,7 @@ case "${1:-}" in
     ;;
   stop)
     wineserver -k 2>/dev/null || true
+    stop_display
     ;;
   *)
     echo "usage: $0 start|stop" >&2

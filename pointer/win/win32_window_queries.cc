@@ -2,6 +2,8 @@
 // same name and does nothing else.
 #include <windows.h>
 
+#include <cstddef>
+
 #include "pointer/win/window_queries.h"
 
 namespace zerlin::win {

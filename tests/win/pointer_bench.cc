@@ -325,7 +325,7 @@ int main(int argc, char** argv) {
       {"over an Edit control (veto)", WindowScene::Centre(scene.Find("Edit"))},
       {"over the web view (veto)",
        WindowScene::Inside(scene.Find("web view"), 8, 8)},
-      {"over no window (desktop)", POINT{1200, 700}},
+      {"over no window (desktop)", FreeScreenSpot()},
   };
   std::printf(
       "getPointer in one process under Wine, median of 7 alternating rounds\n");

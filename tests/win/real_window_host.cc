@@ -1,14 +1,16 @@
 // A Windows host process for the addon: loads zerlin-probe.uxpaddon by file,
 // hands it the shared test host's table, shows real windows, moves the real
-// cursor and checks each answer of getPointer. Built for Windows, run under
-// Wine in the tests and in the main job.
+// cursor and checks each answer of getPointer. Per-monitor DPI aware, as
+// plug-in hosts are. Built for Windows; run under Wine in the tests and in
+// the main job.
 //
-//   real_window_host ADDON check          every case below; exit 0 when all
-//   hold real_window_host ADDON demo DIR       a sample host window: live
-//   readings,
-//                                         then a grid of samples in DIR
-//   real_window_host ADDON dpi-child DPI  (internal) one reading in a new
-//   process real_window_host ADDON other-window X Y W H [topmost]   (internal)
+// real_window_host ADDON MODE, where MODE is one of:
+//   check            every case below; exits 0 when all hold
+//   demo DIR         a sample host window: live readings, each beside the
+//                    verdict it should give and why, one at 144 dpi (under
+//                    Wine), then a grid of samples written to DIR
+//   dpi-child DPI [demo]   (internal) one reading in a new process
+//   other-window X Y W H [topmost]   (internal) another process's window
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -85,11 +87,13 @@ class OtherProcessWindow {
   HWND ToFront() const {
     // Only asks when needed: a request left in the other process's queue
     // would take the foreground back later, in the middle of another case.
-    if (GetForegroundWindow() != hwnd_) PostMessageW(hwnd_, kComeToFront, 0, 0);
-    for (int i = 0; i < 100 && GetForegroundWindow() != hwnd_; ++i) {
-      Pump();
-      Sleep(20);
+    // Windows lets that process take the foreground only when the process
+    // in front, this one, allows it.
+    if (GetForegroundWindow() != hwnd_) {
+      AllowSetForegroundWindow(GetProcessId(process_));
+      PostMessageW(hwnd_, kComeToFront, 0, 0);
     }
+    WaitUntil([this] { return GetForegroundWindow() == hwnd_; });
     return hwnd_;
   }
 
@@ -116,7 +120,7 @@ int RunOtherWindow(int x, int y, int width, int height, bool topmost) {
   }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == kComeToFront) SetForegroundWindow(hwnd);
+    if (msg.message == kComeToFront) BringToFront(hwnd);
     DispatchMessageW(&msg);
   }
   return 0;
@@ -165,8 +169,28 @@ std::string ClassOf(HWND hwnd) {
 std::string Explain(POINT point) {
   HWND hit = WindowFromPoint(point);
   HWND root = GetAncestor(hit, GA_ROOT);
-  return "under the cursor: " + ClassOf(hit) + ", top-level: " + ClassOf(root) +
-         ", foreground: " + ClassOf(GetForegroundWindow());
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  return "cursor at " + Show(cursor) + ", under it: " + ClassOf(hit) +
+         ", top-level: " + ClassOf(root) +
+         ", foreground: " + ClassOf(GetForegroundWindow()) +
+         (AnyButtonHeld() ? ", a button held" : ", no button held");
+}
+
+// Moves the cursor to `point`, holds `press` (a MOUSEEVENTF_*DOWN, or 0) and
+// waits, bounded, until the platform shows all of it with `front` in front.
+// Under load the foreground and the cursor arrive late; a reading taken
+// before would test the timing, not the addon.
+bool Arrange(HWND front, POINT point, DWORD press) {
+  if (GetForegroundWindow() != front) BringToFront(front);
+  MoveCursor(point);
+  if (press != 0) SendMouse(press);
+  return WaitUntil([&] {
+    POINT now{};
+    return GetForegroundWindow() == front && GetCursorPos(&now) &&
+           now.x == point.x && now.y == point.y &&
+           AnyButtonHeld() == (press != 0);
+  });
 }
 
 // One reading with the cursor at `where`, checked against what must hold.
@@ -175,7 +199,6 @@ struct Case {
   std::function<POINT()> where;
   std::function<HWND()> front;  // the window brought to the front first
   bool active;
-  double scale = 1.0;
   DWORD press = 0;  // a button held during the reading
   DWORD release = 0;
 };
@@ -187,8 +210,10 @@ int RunChecks(const std::string& addon_path) {
     std::printf("FAIL %s\n", addon.Error().c_str());
     return 1;
   }
-  OtherProcessWindow other(addon_path, RECT{20, 540, 340, 760}, false);
+  OtherProcessWindow other(addon_path, RECT{20, 540, 340, 740}, false);
   HWND frame = scene.Frame();
+  // Every window here lies on one display: the scale is the frame's.
+  const double scale = WindowScale(frame);
   const auto window = [&](const char* name) {
     return [&scene, name] { return scene.Find(name); };
   };
@@ -226,17 +251,13 @@ int RunChecks(const std::string& addon_path) {
        [&other] { return other.ToFront(); }, false},
       {"the frame while another process is in front", surface,
        [&other] { return other.ToFront(); }, false},
-      {"an empty spot of the desktop",
-       [] {
-         return POINT{1200, 700};
-       },
-       front_frame, false},
-      {"the frame with the left button held", surface, front_frame, false, 1.0,
+      {"an empty spot of the desktop", FreeScreenSpot, front_frame, false},
+      {"the frame with the left button held", surface, front_frame, false,
        MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
-      {"the frame with the right button held", surface, front_frame, false, 1.0,
+      {"the frame with the right button held", surface, front_frame, false,
        MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
       {"the frame with the middle button held", surface, front_frame, false,
-       1.0, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP},
+       MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP},
       {"the frame after the buttons were released", surface, front_frame, true},
   };
 
@@ -246,29 +267,30 @@ int RunChecks(const std::string& addon_path) {
     ++failures;
   }
   for (const Case& c : cases) {
-    const HWND front = c.front();
-    const bool in_front = GetForegroundWindow() == front || BringToFront(front);
     const POINT point = c.where();
-    MoveCursor(point);
-    if (c.press != 0) SendMouse(c.press);
+    const bool arranged = Arrange(c.front(), point, c.press);
+    const std::string state = arranged ? "" : Explain(point);
     const Reading r = addon.Read();
     if (c.release != 0) SendMouse(c.release);
-    const bool pass = r.ok && r.active == c.active && r.scale == c.scale &&
-                      r.x == point.x && r.y == point.y;
+    const bool pass = arranged && r.ok && r.active == c.active &&
+                      r.scale == scale && r.x == point.x && r.y == point.y;
     if (!pass) ++failures;
-    std::printf("%s %s at %s%s: %s\n", pass ? "ok  " : "FAIL", c.what.c_str(),
-                Show(point).c_str(), in_front ? "" : " (not in front)",
-                r.text.c_str());
-    if (!pass) {
+    std::printf("%s %s at %s: %s\n", pass ? "ok  " : "FAIL", c.what.c_str(),
+                Show(point).c_str(), r.text.c_str());
+    if (!arranged) {
+      std::printf("     the arranged state did not show within 5 s: %s\n",
+                  state.c_str());
+    } else if (!pass) {
       std::printf("     expected active=%s scale=%g x=%ld y=%ld; %s\n",
-                  c.active ? "true" : "false", c.scale, point.x, point.y,
+                  c.active ? "true" : "false", scale, point.x, point.y,
                   Explain(point).c_str());
     }
   }
 
-  // The scale follows the system dots per inch, read once per process: each
-  // value is checked in a new process.
-  {
+  // The scale follows the system DPI, which a process reads once at start:
+  // each value is checked in a new process. Wine applies the setting to new
+  // processes at once; Windows only at the next sign-in.
+  if (RunningUnderWine()) {
     SystemDpi restore;
     for (const DWORD dpi : {120u, 144u}) {
       SystemDpi::Set(dpi);
@@ -276,28 +298,55 @@ int RunChecks(const std::string& addon_path) {
           StartSelf("\"" + addon_path + "\" dpi-child " + std::to_string(dpi));
       DWORD code = 1;
       if (child != nullptr) {
-        WaitForSingleObject(child, 30000);
+        if (WaitForSingleObject(child, 30000) != WAIT_OBJECT_0) {
+          TerminateProcess(child, 1);
+        }
         GetExitCodeProcess(child, &code);
         CloseHandle(child);
       }
       if (code != 0) ++failures;
     }
+  } else {
+    std::printf(
+        "skip the frame's surface at 120 and 144 dpi: Windows applies a new "
+        "DPI setting only at the next sign-in (these run under Wine)\n");
   }
   std::printf("real windows: %d failed\n", failures);
   return failures == 0 ? 0 : 1;
 }
 
-int RunDpiChild(const std::string& addon_path, int dpi) {
+// A live reading of the demo beside the verdict it should give and why.
+void PrintSpot(const std::string& name, POINT point, const Reading& r,
+               bool as_expected, bool active, const std::string& why) {
+  std::printf("  %-30s %-12s %s\n    %s %s: %s\n", name.c_str(),
+              Show(point).c_str(), r.text.c_str(),
+              as_expected ? "as expected," : "UNEXPECTED:",
+              active ? "active" : "not active", why.c_str());
+}
+
+// One reading of the frame's surface in this process, which started while
+// the system DPI read `dpi`; `demo` prints it as the demo's readings are.
+int RunDpiChild(const std::string& addon_path, int dpi, bool demo) {
   WindowScene scene({false, false});
   LoadedAddon addon(addon_path);
-  BringToFront(scene.Frame());
   const POINT point = ClientPoint(scene.Frame(), 120, 200);
-  MoveCursor(point);
+  const bool arranged = Arrange(scene.Frame(), point, 0);
   const Reading r = addon.Read();
-  const bool pass = r.ok && r.active && r.scale == dpi / 96.0 &&
+  const bool pass = arranged && r.ok && r.active && r.scale == dpi / 96.0 &&
                     r.x == point.x && r.y == point.y;
+  if (demo) {
+    PrintSpot(
+        "the surface, at " + std::to_string(dpi) + " dpi", point, r, pass, true,
+        "a new process, started while the system read " + std::to_string(dpi) +
+            " dpi: scale " + std::to_string(dpi) + " / 96");
+    return pass ? 0 : 1;
+  }
   std::printf("%s the frame's surface at %d dpi, in a new process: %s\n",
               pass ? "ok  " : "FAIL", dpi, r.text.c_str());
+  if (!arranged) {
+    std::printf("     the arranged state did not show within 5 s: %s\n",
+                Explain(point).c_str());
+  }
   return pass ? 0 : 1;
 }
 
@@ -312,6 +361,16 @@ char Classify(const Reading& r, POINT point) {
   return 'O';
 }
 
+// One live reading of the demo: where, the verdict it should give and why.
+struct Spot {
+  std::string name;
+  POINT point;
+  bool active;
+  std::string why;
+  DWORD press = 0;
+  DWORD release = 0;
+};
+
 int RunDemo(const std::string& addon_path, const std::string& dir) {
   WindowScene scene({/*near_misses=*/false, /*extra_windows=*/false});
   LoadedAddon addon(addon_path);
@@ -323,28 +382,54 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   OtherProcessWindow other(addon_path, RECT{560, 380, 800, 560}, true);
   BringToFront(frame);
 
-  std::printf("Live readings of getPointer:\n");
-  const std::vector<std::pair<std::string, POINT>> spots = {
-      {"the host window's surface", ClientPoint(frame, 120, 200)},
-      {"the Edit control", WindowScene::Centre(scene.Find("Edit"))},
-      {"the Apply button", WindowScene::Centre(scene.Find("Button"))},
-      {"the label (Static)", WindowScene::Centre(scene.Find("Static"))},
-      {"the web view", WindowScene::Inside(scene.Find("web view"), 8, 8)},
-      {"another application", WindowScene::Centre(other.hwnd())},
+  const POINT surface = ClientPoint(frame, 120, 200);
+  const std::vector<Spot> spots = {
+      {"the host window's surface", surface, true,
+       "the host's own window, in front, no control under the pointer"},
+      {"the Edit control", WindowScene::Centre(scene.Find("Edit")), false,
+       "vetoed by its class, \"Edit\""},
+      {"the Apply button", WindowScene::Centre(scene.Find("Button")), false,
+       "vetoed by its class, \"Button\""},
+      {"the label", WindowScene::Centre(scene.Find("Static")), true,
+       "its class, \"Static\", is not one that vetoes"},
+      {"the web view", WindowScene::Inside(scene.Find("web view"), 8, 8), false,
+       "vetoed by its class, which contains \"WebView\""},
+      {"the web view's child", WindowScene::Centre(scene.Find("web content")),
+       true,
+       "a child whose class lacks \"WebView\" is not vetoed on Windows: "
+       "only the window directly under the pointer is judged"},
+      {"another application", WindowScene::Centre(other.hwnd()), false,
+       "not the host's window"},
+      {"the surface, left button held", surface, false, "a button is held",
+       MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
   };
-  for (const auto& [name, point] : spots) {
-    MoveCursor(point);
-    std::printf("  %-30s %-12s -> %s\n", name.c_str(), Show(point).c_str(),
-                addon.Read().text.c_str());
+  std::printf(
+      "Live readings of getPointer, each with the verdict it should "
+      "give:\n");
+  for (const Spot& spot : spots) {
+    Arrange(frame, spot.point, spot.press);
+    const Reading r = addon.Read();
+    if (spot.release != 0) SendMouse(spot.release);
+    PrintSpot(spot.name, spot.point, r, r.ok && r.active == spot.active,
+              spot.active, spot.why);
   }
-  MoveCursor(spots[0].second);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  std::printf("  %-30s %-12s -> %s\n", "the surface, left button held",
-              Show(spots[0].second).c_str(), addon.Read().text.c_str());
-  SendMouse(MOUSEEVENTF_LEFTUP);
+  // A reading at a scale other than 1: a new process, started while the
+  // system DPI reads 144 (Wine applies it to new processes at once).
+  if (RunningUnderWine()) {
+    SystemDpi restore;
+    SystemDpi::Set(144);
+    HANDLE child = StartSelf("\"" + addon_path + "\" dpi-child 144 demo");
+    if (child != nullptr) {
+      if (WaitForSingleObject(child, 30000) != WAIT_OBJECT_0) {
+        TerminateProcess(child, 1);
+      }
+      CloseHandle(child);
+    }
+    BringToFront(frame);
+  }
 
   // Samples the frame and a margin around it on a grid.
-  RECT area;
+  RECT area{};
   GetWindowRect(frame, &area);
   InflateRect(&area, 20, 20);
   area.left = std::max(area.left, 0L);
@@ -371,7 +456,8 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
       counts['C'], counts['W'], counts['O']);
 
   // Hands over to the screenshot and waits until it is taken.
-  MoveCursor(POINT{1270, 790});
+  MoveCursor(POINT{GetSystemMetrics(SM_CXSCREEN) - 10,
+                   GetSystemMetrics(SM_CYSCREEN) - 10});
   Pump();
   std::ofstream(dir + "/ready") << "ready\n";
   const std::string captured = dir + "/captured";
@@ -395,10 +481,12 @@ int main(int argc, char** argv) {
   const std::string addon = argv[1];
   const std::string mode = argc > 2 ? argv[2] : "check";
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  DeclarePerMonitorDpiAwareness();
   if (mode == "check") return RunChecks(addon);
   if (mode == "demo" && argc > 3) return RunDemo(addon, argv[3]);
   if (mode == "dpi-child" && argc > 3) {
-    return RunDpiChild(addon, std::atoi(argv[3]));
+    return RunDpiChild(addon, std::atoi(argv[3]),
+                       argc > 4 && std::string(argv[4]) == "demo");
   }
   if (mode == "other-window" && argc > 6) {
     return RunOtherWindow(std::atoi(argv[3]), std::atoi(argv[4]),

@@ -12,7 +12,7 @@ LRESULT CALLBACK LabelledProc(HWND hwnd, UINT message, WPARAM wparam,
     HDC dc = BeginPaint(hwnd, &paint);
     wchar_t name[256] = {};
     GetClassNameW(hwnd, name, 256);
-    RECT box;
+    RECT box{};
     GetClientRect(hwnd, &box);
     const bool top_level = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) == 0;
     if (top_level) box.bottom -= 8;
@@ -80,7 +80,9 @@ WindowScene::WindowScene(const Options& options) {
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
   Add("check box", 0, L"Button", L"Snap to grid", control | BS_AUTOCHECKBOX,
       Box(16, 60, 140, 24), frame_, self, true);
-  Add("Static", 0, L"Static", L"A label (Static)", control,
+  // SS_NOTIFY: without it a label is transparent to the hit test, and the
+  // pointer would be over the frame instead.
+  Add("Static", 0, L"Static", L"A label (Static)", control | SS_NOTIFY,
       Box(172, 64, 160, 20), frame_, self, true);
   HWND web =
       Add("web view", 0, L"ZerlinWebViewHost", L"", control | WS_CLIPCHILDREN,
@@ -97,14 +99,16 @@ WindowScene::WindowScene(const Options& options) {
   }
   ShowWindow(frame_, SW_SHOWNORMAL);
 
+  // Everything fits on the smallest screen in use, 1024 by 768, and leaves
+  // the right edge free.
   if (options.extra_windows) {
     const DWORD top = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE;
     Add("document", 0, L"ZerlinDocument", L"Second document", top,
-        Box(760, 20, 300, 180), nullptr, self, false);
+        Box(740, 20, 260, 180), nullptr, self, false);
     Add("palette", WS_EX_TOOLWINDOW, L"ZerlinPalette", L"Palette", top,
-        Box(760, 230, 220, 150), nullptr, self, false);
+        Box(740, 230, 220, 150), nullptr, self, false);
     HWND blocked = Add("disabled", 0, L"ZerlinBlocked", L"Disabled", top,
-                       Box(760, 410, 220, 120), nullptr, self, false);
+                       Box(740, 410, 220, 120), nullptr, self, false);
     EnableWindow(blocked, FALSE);
   }
   BringToFront(frame_);
@@ -138,13 +142,13 @@ HWND WindowScene::Find(const std::string& name) const {
 }
 
 POINT WindowScene::Centre(HWND hwnd) {
-  RECT box;
+  RECT box{};
   GetWindowRect(hwnd, &box);
   return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
 POINT WindowScene::Inside(HWND hwnd, int dx, int dy) {
-  RECT box;
+  RECT box{};
   GetWindowRect(hwnd, &box);
   return POINT{box.left + dx, box.top + dy};
 }
@@ -185,10 +189,71 @@ void SendMouse(DWORD flags) {
   Pump();
 }
 
+bool WaitUntil(const std::function<bool()>& holds, DWORD limit_ms) {
+  const ULONGLONG end = GetTickCount64() + limit_ms;
+  for (;;) {
+    Pump();
+    if (holds()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(10);
+  }
+}
+
+bool AnyButtonHeld() {
+  for (const int key : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON}) {
+    if ((static_cast<USHORT>(GetAsyncKeyState(key)) & 0x8000u) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Windows hands the foreground only to the process that is in front or had
+// the last input event (Wine to anyone). Failing a plain request, an empty
+// mouse input makes this process the one with the last input, and for the
+// moment of the request it shares the input state of the thread in front.
 bool BringToFront(HWND hwnd) {
-  SetForegroundWindow(hwnd);
-  Pump();
-  return GetForegroundWindow() == hwnd;
+  if (hwnd == nullptr) return false;
+  if (GetForegroundWindow() != hwnd && !SetForegroundWindow(hwnd)) {
+    INPUT nothing = {};
+    nothing.type = INPUT_MOUSE;
+    SendInput(1, &nothing, sizeof nothing);
+    const DWORD self = GetCurrentThreadId();
+    const DWORD front =
+        GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    const bool joined =
+        front != 0 && front != self && AttachThreadInput(self, front, TRUE);
+    BringWindowToTop(hwnd);
+    SetForegroundWindow(hwnd);
+    if (joined) AttachThreadInput(self, front, FALSE);
+  }
+  return WaitUntil([hwnd] { return GetForegroundWindow() == hwnd; });
+}
+
+POINT FreeScreenSpot() {
+  return POINT{GetSystemMetrics(SM_CXSCREEN) - 8,
+               GetSystemMetrics(SM_CYSCREEN) / 2};
+}
+
+void DeclarePerMonitorDpiAwareness() {
+  using SetContextFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto set =
+      reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(GetProcAddress(
+          GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  if (set != nullptr) set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+double WindowScale(HWND hwnd) {
+  using GetDpiFn = UINT(WINAPI*)(HWND);
+  const auto get_dpi = reinterpret_cast<GetDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = get_dpi != nullptr ? get_dpi(hwnd) : 0;
+  return dpi == 0 ? 1.0 : dpi / 96.0;
+}
+
+bool RunningUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") !=
+         nullptr;
 }
 
 }  // namespace zerlin::win_host

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,26 @@ void Pump();
 void MoveCursor(POINT point, bool settle = true);
 // Presses or releases a real mouse button: MOUSEEVENTF_LEFTDOWN and so on.
 void SendMouse(DWORD flags);
-// Makes `hwnd` the foreground window; true when it is.
+// Pumps messages until `holds` answers true or `limit_ms` has passed;
+// answers whether it held.
+bool WaitUntil(const std::function<bool()>& holds, DWORD limit_ms = 5000);
+// Whether the left, right or middle button is down now.
+bool AnyButtonHeld();
+// Makes `hwnd` the foreground window, in a way that Windows allows a
+// process that is not in front, and waits (bounded) until it is; true when
+// it is.
 bool BringToFront(HWND hwnd);
+// A point at the right edge of the screen that no window of the scene
+// covers, whatever the screen's size.
+POINT FreeScreenSpot();
+
+// Makes this process per-monitor DPI aware (v2), as plug-in hosts are, so
+// that the system reports each window's own DPI. Where the call does not
+// exist (before Windows 10 1703) nothing changes.
+void DeclarePerMonitorDpiAwareness();
+// The DPI of `hwnd` / 96 as the system reports it; 1.0 without a value.
+double WindowScale(HWND hwnd);
+bool RunningUnderWine();
 
 // Registers a plain window class whose windows paint their own class name
 // on `colour`, so that a screenshot shows what each region is.
