@@ -238,10 +238,10 @@ Scene BuildScene() {
                                    NSMakeRect(0, 0, 240, 80), @"sheet");
   s.modal = (NSPanel*)MakeWindowOf([NSPanel class], [PlainContentView class],
                                    NSMakeRect(1040, 600, 200, 80), @"modal");
-  // Ordered in only for its own case: a button along the top edge of a
-  // flipped content view.
+  // Ordered in, over the main window, only for its own case: a button along
+  // the top edge of a flipped content view.
   s.flipped = MakeWindowOf([NSWindow class], [FlippedContentView class],
-                           NSMakeRect(1020, 200, 240, 160), @"flipped");
+                           NSMakeRect(200, 300, 240, 160), @"flipped");
   s.flipped_button =
       Add<NSButton>([s.flipped contentView], [NSButton class], NSMakeRect(20, 4, 120, 28));
   [s.flipped_button setTitle:@"Top"];
@@ -370,7 +370,7 @@ class Driver {
       bool ok = false;
       OnAppKit([&] { ok = ready(); });
       if (ok) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     } while (Clock::now() < deadline);
     return false;
   }
@@ -379,12 +379,13 @@ class Driver {
   // until the window system shows it where AppKit places it: a window that
   // the window manager has just mapped may sit elsewhere for a moment.
   bool MakeMain(NSWindow* window) {
-    return AwaitAppKit([&] {
+    main_ready_ = AwaitAppKit([&] {
       if ([NSApp isActive] && [NSApp mainWindow] == window) return ShownAt(window);
       [NSApp activateIgnoringOtherApps:YES];
       [window makeKeyAndOrderFront:nil];
       return false;
     });
+    return main_ready_;
   }
   // AppKit thread only: the frontmost window at the centre of `window`'s
   // content is `window`.
@@ -414,7 +415,8 @@ class Driver {
   // Moves the pointer and waits until AppKit reports it there.
   bool MoveTo(int x, int y) {
     desktop_.MoveTo(x, y);
-    return AwaitAppKit([&] { return PointerIsAt(x, y); });
+    pointer_placed_ = AwaitAppKit([&] { return PointerIsAt(x, y); });
+    return pointer_placed_;
   }
   // AppKit thread only.
   static bool PointerIsAt(int x, int y) {
@@ -453,6 +455,10 @@ class Driver {
   // Moves the pointer to (x, y), reads there and checks the whole answer.
   void Check(const std::string& what, int x, int y, bool active, const std::string& view_class) {
     Begin(what);
+    if (active && !main_ready_ && Desktop::SessionMayRefuse()) {
+      Skip("no window of the host became main in the active application");
+      return;
+    }
     if (!MoveTo(x, y)) {
       Refused("the pointer did not reach (" + std::to_string(x) + "," + std::to_string(y) +
               ") within 5 s");
@@ -509,6 +515,8 @@ class Driver {
 
   TestHost& host() { return host_; }
   Desktop& desktop() { return desktop_; }
+  // The main window is main and the pointer where the last move put it.
+  bool Arranged() const { return main_ready_ && pointer_placed_; }
 
  private:
   TestHost& host_;
@@ -516,6 +524,8 @@ class Driver {
   Desktop& desktop_;
   Progress& progress_;
   addon_value__* get_pointer_;
+  bool main_ready_ = false;      // the last MakeMain succeeded
+  bool pointer_placed_ = false;  // the last MoveTo succeeded
 };
 
 std::string ClassName(id object) {
@@ -548,7 +558,11 @@ void TitleBarOf(Driver& d, NSWindow* window, int& x, int& y) {
 
 void RunChecks(Driver& d, Scene& s) {
   d.Begin("the main window becomes main");
-  if (!d.MakeMainActive()) d.Refused("the main window never became main");
+  if (!d.MakeMainActive()) {
+    d.Refused("the main window never became main");
+    if (Desktop::SessionMayRefuse()) return;  // no case below can be arranged
+  }
+  std::printf("     the main window is main and shown\n");
   std::string editor;
   d.OnAppKit([&] {
     [s.main makeFirstResponder:s.field];  // starts editing: a field editor
@@ -700,6 +714,10 @@ void RunChecks(Driver& d, Scene& s) {
 // content: each settles once, with the same reading.
 void CheckOverlappingCalls(Driver& d, Progress& progress, int count) {
   d.Begin(std::to_string(count) + " overlapping calls");
+  if (!d.Arranged() && Desktop::SessionMayRefuse()) {
+    d.Skip("the pointer does not rest on the active main window's plain content");
+    return;
+  }
   std::vector<addon_value__*> promises;
   std::promise<void> called;
   std::future<void> all_called = called.get_future();
@@ -951,6 +969,7 @@ int main(int argc, char** argv) {
   Scene scene = BuildScene();
   [NSApp finishLaunching];
 
+  std::printf("     windows built; loading %s\n", addon);
   void* library = dlopen(addon, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     std::fprintf(stderr, "cannot load %s: %s\n", addon, dlerror());
