@@ -563,6 +563,7 @@ void RunChecks(Driver& d, Scene& s) {
     if (Desktop::SessionMayRefuse()) return;  // no case below can be arranged
   }
   std::printf("     the main window is main and shown\n");
+  d.Begin("the text field starts editing");
   std::string editor;
   d.OnAppKit([&] {
     [s.main makeFirstResponder:s.field];  // starts editing: a field editor
