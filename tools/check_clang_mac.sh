@@ -6,7 +6,7 @@
 # is linked. Prints "clang-mac: N passed, M failed" and, when
 # $ZERLIN_COUNTS names a file, appends "failed total" to it.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 # The project's warnings, as cmake/ZerlinWarnings.cmake gives them to
 # compilers other than MSVC.
