@@ -43,6 +43,37 @@ std::string OfWindow(AppKitObject window) {
 // Stands for any non-nil object that the probe only compares with nil.
 const int kSomething = 0;
 
+// A point in the superview's coordinates (the window's when there is none)
+// in the view's own. Flipping is relative to the superview; the window's
+// coordinates are never flipped.
+AppKitPoint FromSuperview(const FakeView& view, AppKitPoint point) {
+  const bool super_flipped =
+      view.superview != nullptr && view.superview->flipped;
+  const double y = view.flipped != super_flipped
+                       ? view.frame.y + view.frame.height - point.y
+                       : point.y - view.frame.y;
+  return AppKitPoint{point.x - view.frame.x, y};
+}
+
+AppKitPoint FromWindow(const FakeView& view, AppKitPoint point) {
+  if (view.superview != nullptr) point = FromWindow(*view.superview, point);
+  return FromSuperview(view, point);
+}
+
+const FakeView* HitByGeometry(const FakeAppKit& scene, const FakeView& view,
+                              AppKitPoint point) {
+  const AppKitPoint own = FromSuperview(view, point);
+  if (own.x < 0 || own.y < 0 || own.x >= view.frame.width ||
+      own.y >= view.frame.height) {
+    return nullptr;
+  }
+  for (auto it = scene.laid_out.rbegin(); it != scene.laid_out.rend(); ++it) {
+    if ((*it)->superview != &view) continue;
+    if (const FakeView* hit = HitByGeometry(scene, **it, own)) return hit;
+  }
+  return &view;
+}
+
 AppKitQueries MakeQueries(FakeAppKit* scene) {
   AppKitQueries q;
   q.context = scene;
@@ -115,12 +146,14 @@ AppKitQueries MakeQueries(FakeAppKit* scene) {
                                  AppKitObject from) {
     ZERLIN_LOG(Scene(c), "convertPoint: " + Point(p) +
                              " fromView: " + Of(from) + " " + Of(v));
-    return v != nullptr ? p : AppKitPoint{};
+    return v != nullptr ? FromWindow(*View(v), p) : AppKitPoint{};
   };
   q.hit_test = [](void* c, AppKitObject v, AppKitPoint p) -> AppKitObject {
     ZERLIN_LOG(Scene(c), "hitTest: " + Point(p) + " " + Of(v));
     if (Scene(c).raise_in_hit_test) throw std::runtime_error("raised");
-    return v != nullptr ? Scene(c).hit : nullptr;
+    if (v == nullptr) return nullptr;
+    if (Scene(c).laid_out.empty()) return Scene(c).hit;
+    return HitByGeometry(Scene(c), *View(v), p);
   };
   q.class_name = [](void* c, AppKitObject v) -> AppKitObject {
     ZERLIN_LOG(Scene(c), "class " + Of(v));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pointer/mac/appkit_queries.h"
@@ -13,9 +14,16 @@
 namespace zerlin::test_host {
 
 struct FakeView {
+  FakeView(std::string name, bool is_control = false,
+           FakeView* parent = nullptr)
+      : class_name(std::move(name)), control(is_control), superview(parent) {}
+
   std::string class_name;
   bool control = false;
   FakeView* superview = nullptr;
+  // In the superview's coordinates (the window's when there is none).
+  AppKitRect frame;
+  bool flipped = false;  // y grows downward from the view's top edge
 };
 
 struct FakeWindow {
@@ -42,7 +50,12 @@ class FakeAppKit {
   bool modal = false;
   FakeWindow* main = nullptr;
   uint64_t buttons = 0;
-  FakeView* hit = nullptr;         // what hitTest: answers for a content view
+  // What hitTest: answers for a content view, unless views are laid out.
+  FakeView* hit = nullptr;
+  // Views laid out by frame, back to front. When there are any, hitTest:
+  // answers by geometry as AppKit does: the point in the receiver's
+  // superview's coordinates, the frontmost deepest view containing it.
+  std::vector<FakeView*> laid_out;
   bool raise_in_hit_test = false;  // AppKit raising inside a query
   bool record = true;
 

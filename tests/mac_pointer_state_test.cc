@@ -73,8 +73,9 @@ const std::vector<std::string> kActivity = {
     "mainWindow",      "isKindOfClass: NSPanel 7",
     "attachedSheet 7", "pressedMouseButtons"};
 const std::vector<std::string> kHitTest = {
-    "contentView 7", "convertPointFromScreen: (100,300) 7",
-    "convertPoint: (60,200) fromView: nil NSView", "hitTest: (60,200) NSView"};
+    "contentView 7", "convertPointFromScreen: (100,300) 7", "superview NSView",
+    "convertPoint: (60,200) fromView: nil NSThemeFrame",
+    "hitTest: (60,200) NSView"};
 const std::vector<std::string> kWalkOverContent = {
     "class NSView",
     "isKindOfClass: NSControl NSView",
@@ -155,8 +156,7 @@ TEST(MacProbe, NoHostWindowUnderThePointer) {
                     "frame", "windowNumberAtPoint: (100,300) below: 0",
                     "windowWithWindowNumber: " + std::to_string(number),
                     "isActive", "modalWindow", "contentView nil",
-                    "convertPointFromScreen: (100,300) nil",
-                    "convertPoint: (0,0) fromView: nil nil",
+                    "convertPointFromScreen: (100,300) nil", "superview nil",
                     "hitTest: (0,0) nil", "pool pop"));
   }
 }
@@ -203,6 +203,48 @@ TEST(MacProbe, ViewChainVeto) {
     EXPECT_EQ(web_view_tests, classes - controls);
     EXPECT_THAT(scene.appkit.trace,
                 ::testing::Contains("superview NSThemeFrame"));
+  }
+}
+
+// hitTest: takes its point in the content view's superview's coordinates.
+// A content view that is flipped, or away from its superview's origin, is
+// hit at the spot under the pointer: a button along its top edge, and the
+// plain spot mirrored below it.
+TEST(MacProbe, HitTestsInTheContentViewsSuperviewCoordinates) {
+  struct Case {
+    const char* what;
+    bool flipped;
+    double content_y;    // the content view's offset in its superview
+    bool in_frame_view;  // false: the content view has no superview
+  };
+  const Case cases[] = {
+      {"flipped", true, 0, true},
+      {"raised above its superview's origin", false, 22, true},
+      {"flipped, without a superview", true, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene scene;
+    scene.frame.frame = {0, 0, 560, 442 + c.content_y};
+    scene.content.frame = {0, c.content_y, 560, 420};
+    scene.content.flipped = c.flipped;
+    if (!c.in_frame_view) scene.content.superview = nullptr;
+    // 20 points tall along the content's top edge, in its own coordinates.
+    FakeView button{"NSButton", true, &scene.content};
+    button.frame = {20, c.flipped ? 0.0 : 400.0, 120, 20};
+    scene.appkit.laid_out = {&button};
+    // Window coordinates (the window's corner is at (40,100) on screen):
+    // 10 points below the content's top edge, and the mirrored spot.
+    const double top = c.content_y + 410;
+    const double mirrored = c.content_y + 10;
+    scene.appkit.pointer = {100, 100 + top};
+    EXPECT_EQ(scene.Read(),
+              "active=false scale=1 viewClass=\"NSButton\" x=100 y=" +
+                  std::to_string(static_cast<int>(700 - top)));
+    scene.appkit.pointer = {100, 100 + mirrored};
+    EXPECT_EQ(scene.Read(),
+              "active=true scale=1 viewClass=\"NSView\" x=100 y=" +
+                  std::to_string(static_cast<int>(700 - mirrored)));
   }
 }
 

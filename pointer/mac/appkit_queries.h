@@ -60,7 +60,9 @@ struct AppKitQueries {
   AppKitPoint (*convert_point_from_view)(void* context, AppKitObject view,
                                          AppKitPoint point,
                                          AppKitObject from) = nullptr;
-  // -[NSView hitTest:]: the deepest view under `point`, or null.
+  // -[NSView hitTest:]: the deepest view under `point`, or null. `point` is
+  // in the coordinates of the view's superview (the window's when it has
+  // none), not the view's own.
   AppKitObject (*hit_test)(void* context, AppKitObject view,
                            AppKitPoint point) = nullptr;
   // NSStringFromClass([view class]).

@@ -53,12 +53,18 @@ Value ReadPointerState(const AppKitQueries& q) {
   bool active = ActivityTests(q, window);
 
   // The hit test runs whatever the activity tests gave, so that "viewClass"
-  // names the view under the pointer even when it is not active.
+  // names the view under the pointer even when it is not active. hitTest:
+  // takes its point in the coordinates of the receiver's superview (the
+  // window's when it has none): those differ from the content view's own as
+  // soon as it is flipped or away from its superview's origin.
   const AppKitObject content = q.content_view(c, window);
   const AppKitPoint in_window = q.convert_point_from_screen(c, window, pointer);
-  const AppKitPoint in_content =
-      q.convert_point_from_view(c, content, in_window, nullptr);
-  const AppKitObject hit = q.hit_test(c, content, in_content);
+  const AppKitObject frame_view = q.superview(c, content);
+  const AppKitPoint in_frame_view =
+      frame_view != nullptr
+          ? q.convert_point_from_view(c, frame_view, in_window, nullptr)
+          : in_window;
+  const AppKitObject hit = q.hit_test(c, content, in_frame_view);
 
   // A control or a web view anywhere from the hit view up vetoes. The walk
   // runs to the top and never sets the flag back.

@@ -1,36 +1,52 @@
-// A GNUstep application that hosts the GNUstep build of the addon as a real
-// host would: it loads the library by file, hands it the test host's table
-// with the two-thread mode (the probe runs on this application's AppKit
-// thread, scripts on a scripting thread), builds real windows, moves the X
-// pointer and holds its buttons with XTest, and checks every getPointer
-// answer. Exits non-zero when any check fails.
+// A real AppKit application that hosts the addon as a real host would: it
+// loads the library by file, hands it the test host's table with the
+// two-thread mode (the probe runs on this application's AppKit thread,
+// scripts on a scripting thread), builds real windows, moves the pointer
+// and holds its buttons, and checks every getPointer answer. It runs over
+// GNUstep under X and over Apple's AppKit on macOS.
 //
-//   gnustep_test_host -addon build/gnustep/pointer/zerlin-probe.uxpaddon
+//   gnustep_test_host -addon LIB            every check; exit 0 when all hold
+//   gnustep_test_host -addon LIB demo DIR   the sample window: live readings,
+//                                           then DIR/samples.txt, a grid of
+//                                           answers, and DIR/screen.png
+//
+// Every wait has a limit. A check whose wait runs out fails with its name;
+// when the AppKit thread itself stops answering, the run stops there.
+// Progress is printed line by line, unbuffered.
 #import <AppKit/AppKit.h>
 #include <dlfcn.h>
+#include <objc/runtime.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <future>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "addon/addon_api.h"
+#include "tests/gnustep_host/desktop.h"
 #include "tests/host/test_host.h"
 
-// After the test host: Xlib defines macros (Status, Bool) that would
-// rename its declarations.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-
+using zerlin::gnustep_host::Desktop;
 using zerlin::test_host::TestHost;
 using Queue = TestHost::Queue;
+
+extern char** environ;
 
 // Plain views that swallow every click, so that a held button changes
 // nothing in the scene (GNUstep opens its menu on an unhandled secondary
@@ -60,10 +76,22 @@ using Queue = TestHost::Queue;
 @end
 @implementation PanelContentView
 @end
+// Draws top-down, as some toolkits' content views do.
+@interface FlippedContentView : PlainContentView
+@end
+@implementation FlippedContentView
+- (BOOL)isFlipped {
+  return YES;
+}
+@end
 // A stand-in for an embedded browser: only its class name says so.
 @interface HostWebView : PlainContentView
 @end
 @implementation HostWebView
+- (void)drawRect:(NSRect)dirty {
+  [[NSColor whiteColor] set];
+  NSRectFill(dirty);
+}
 @end
 
 // Serves the host's main queue from this application's run loop, in every
@@ -88,6 +116,59 @@ using Queue = TestHost::Queue;
 
 namespace {
 
+// What GNUstep and Apple's AppKit spell differently.
+#ifdef GNUSTEP
+const NSUInteger kAnyEvent = NSAnyEventMask;
+const NSEventType kWakeEvent = NSApplicationDefined;
+#else
+const NSEventMask kAnyEvent = NSEventMaskAny;
+const NSEventType kWakeEvent = NSEventTypeApplicationDefined;
+#endif
+
+// GNUstep runs a sheet as an application-modal loop, so beginning one
+// returns only when it ends; Apple's AppKit returns at once.
+void BeginSheet(NSWindow* sheet, NSWindow* window) {
+#ifdef GNUSTEP
+  [NSApp beginSheet:sheet
+      modalForWindow:window
+       modalDelegate:nil
+      didEndSelector:NULL
+         contextInfo:NULL];
+#else
+  [window beginSheet:sheet completionHandler:nil];
+#endif
+}
+void EndSheet(NSWindow* sheet, NSWindow* window) {
+#ifdef GNUSTEP
+  (void)window;
+  [NSApp endSheet:sheet];
+#else
+  [window endSheet:sheet];
+#endif
+  [sheet orderOut:nil];
+}
+
+// Wakes a loop that waits for the next event (GNUstep's modal loops notice
+// their end only then).
+void PostWakeEvent() {
+  NSEvent* wake = [NSEvent otherEventWithType:kWakeEvent
+                                     location:NSZeroPoint
+                                modifierFlags:0
+                                    timestamp:0
+                                 windowNumber:0
+                                      context:nil
+                                      subtype:0
+                                        data1:0
+                                        data2:0];
+  [NSApp postEvent:wake atStart:NO];
+}
+
+// The first screen's height: X and Quartz count y down from its top.
+double ScreenTop() {
+  const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
+  return screen.origin.y + screen.size.height;
+}
+
 struct Scene {
   NSWindow* main = nil;
   PlainContentView* content = nil;
@@ -100,16 +181,27 @@ struct Scene {
   NSPanel* panel = nil;
   NSPanel* sheet = nil;
   NSPanel* modal = nil;
+  NSWindow* flipped = nil;
+  NSButton* flipped_button = nil;
 };
 
 NSWindow* MakeWindow(Class cls, NSRect content_rect, NSView* content, NSString* title) {
-  NSWindow* window = [[cls alloc] initWithContentRect:content_rect
-                                            styleMask:NSTitledWindowMask | NSClosableWindowMask
-                                              backing:NSBackingStoreBuffered
-                                                defer:NO];
+  NSWindow* window =
+      [[cls alloc] initWithContentRect:content_rect
+                             styleMask:NSWindowStyleMaskTitled | NSWindowStyleMaskClosable
+                               backing:NSBackingStoreBuffered
+                                 defer:NO];
   [window setTitle:title];
   [window setContentView:content];
   [window setReleasedWhenClosed:NO];
+  return window;
+}
+
+NSWindow* MakeWindowOf(Class window_class, Class view_class, NSRect content_rect, NSString* title) {
+  NSView* view = [[view_class alloc]
+      initWithFrame:NSMakeRect(0, 0, content_rect.size.width, content_rect.size.height)];
+  NSWindow* window = MakeWindow(window_class, content_rect, view, title);
+  [view release];
   return window;
 }
 
@@ -125,13 +217,10 @@ V* Add(NSView* parent, Class cls, NSRect frame) {
 // that the window manager's focus ends on the main window.
 Scene BuildScene() {
   Scene s;
-  NSView* second_view = [[SecondContentView alloc] initWithFrame:NSMakeRect(0, 0, 300, 200)];
-  s.second = MakeWindow([NSWindow class], NSMakeRect(700, 420, 300, 200), second_view, @"second");
-  [second_view release];
-  NSView* panel_view = [[PanelContentView alloc] initWithFrame:NSMakeRect(0, 0, 300, 200)];
-  s.panel =
-      (NSPanel*)MakeWindow([NSPanel class], NSMakeRect(700, 120, 300, 200), panel_view, @"panel");
-  [panel_view release];
+  s.second = MakeWindowOf([NSWindow class], [SecondContentView class],
+                          NSMakeRect(700, 420, 300, 200), @"second");
+  s.panel = (NSPanel*)MakeWindowOf([NSPanel class], [PanelContentView class],
+                                   NSMakeRect(700, 120, 300, 200), @"panel");
   [s.panel setHidesOnDeactivate:NO];
 
   s.content = [[PlainContentView alloc] initWithFrame:NSMakeRect(0, 0, 560, 420)];
@@ -140,18 +229,22 @@ Scene BuildScene() {
   s.button = Add<NSButton>(s.content, [NSButton class], NSMakeRect(20, 20, 120, 32));
   [s.button setTitle:@"Button"];
   s.field = Add<NSTextField>(s.content, [NSTextField class], NSMakeRect(20, 80, 200, 24));
-  [s.field setStringValue:@"being edited"];
+  [s.field setStringValue:@"text field"];
   s.slider = Add<NSSlider>(s.content, [NSSlider class], NSMakeRect(20, 130, 200, 24));
   s.web = Add<HostWebView>(s.content, [HostWebView class], NSMakeRect(280, 20, 240, 200));
   s.web_child = Add<PlainChildView>(s.web, [PlainChildView class], NSMakeRect(20, 20, 100, 100));
 
-  NSView* sheet_view = [[PlainContentView alloc] initWithFrame:NSMakeRect(0, 0, 240, 80)];
-  s.sheet = (NSPanel*)MakeWindow([NSPanel class], NSMakeRect(0, 0, 240, 80), sheet_view, @"sheet");
-  [sheet_view release];
-  NSView* modal_view = [[PlainContentView alloc] initWithFrame:NSMakeRect(0, 0, 200, 80)];
-  s.modal =
-      (NSPanel*)MakeWindow([NSPanel class], NSMakeRect(1040, 600, 200, 80), modal_view, @"modal");
-  [modal_view release];
+  s.sheet = (NSPanel*)MakeWindowOf([NSPanel class], [PlainContentView class],
+                                   NSMakeRect(0, 0, 240, 80), @"sheet");
+  s.modal = (NSPanel*)MakeWindowOf([NSPanel class], [PlainContentView class],
+                                   NSMakeRect(1040, 600, 200, 80), @"modal");
+  // Ordered in, over the main window, only for its own case: a button along
+  // the top edge of a flipped content view.
+  s.flipped = MakeWindowOf([NSWindow class], [FlippedContentView class],
+                           NSMakeRect(200, 300, 240, 160), @"flipped");
+  s.flipped_button =
+      Add<NSButton>([s.flipped contentView], [NSButton class], NSMakeRect(20, 4, 120, 28));
+  [s.flipped_button setTitle:@"Top"];
 
   [s.second orderFront:nil];
   [s.panel orderFront:nil];
@@ -201,136 +294,192 @@ Reading Parse(const std::string& text) {
   return r;
 }
 
+using Clock = std::chrono::steady_clock;
+// How long one step (a move, a call, an AppKit change) may take.
+constexpr auto kStepLimit = std::chrono::seconds(5);
+
+// The run's tally and the case under way, shared with the watchdog.
+struct Progress {
+  std::mutex mutex;
+  std::string current = "start-up";
+  int checks = 0;
+  int failures = 0;
+  int skipped = 0;
+  size_t host_calls = 0;
+
+  void Summary() {
+    std::lock_guard<std::mutex> lock(mutex);
+    std::printf("gnustep host: %d checks, %d failed, %d skipped, %zu host calls\n", checks,
+                failures, skipped, host_calls);
+  }
+  // Ends the process from any thread: the AppKit thread may be the one that
+  // is stuck, so nothing waits for it.
+  [[noreturn]] void Stop(const std::string& why) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      std::printf("FAIL %s: %s; the run stops here\n", current.c_str(), why.c_str());
+      ++failures;
+    }
+    Summary();
+    std::fflush(stdout);
+    std::_Exit(1);
+  }
+};
+
 class Driver {
  public:
-  Driver(TestHost& host, Scene& scene, addon_value__* get_pointer)
-      : host_(host), scene_(scene), get_pointer_(get_pointer) {
-    display_ = XOpenDisplay(nullptr);
-  }
-  ~Driver() {
-    if (display_ != nullptr) XCloseDisplay(display_);
+  Driver(TestHost& host, Scene& scene, Desktop& desktop, Progress& progress,
+         addon_value__* get_pointer)
+      : host_(host),
+        scene_(scene),
+        desktop_(desktop),
+        progress_(progress),
+        get_pointer_(get_pointer) {}
+
+  // Names the case that the following steps belong to.
+  void Begin(const std::string& what) {
+    std::lock_guard<std::mutex> lock(progress_.mutex);
+    progress_.current = what;
   }
 
-  // Runs `work` on the AppKit thread and waits for it. AppKit raising
-  // inside `work` fails the run instead of leaving this thread waiting.
+  // Runs `work` on the AppKit thread and waits for it, within the limit.
+  // AppKit raising inside `work` fails the case; an AppKit thread that does
+  // not answer stops the run.
   void OnAppKit(const std::function<void()>& work) {
-    std::promise<void> done;
-    bool raised = false;
+    std::promise<bool> done;
+    std::future<bool> finished = done.get_future();
     host_.Post(Queue::kMain, [&] {
+      bool raised = false;
       try {
         work();
       } catch (...) {
         raised = true;
       }
-      done.set_value();
+      done.set_value(raised);
     });
-    done.get_future().wait();
-    if (raised) Fail("AppKit raised an exception");
+    if (finished.wait_for(kStepLimit) != std::future_status::ready) {
+      progress_.Stop("the AppKit thread did not answer within 5 s");
+    }
+    if (finished.get()) Fail("AppKit raised an exception");
   }
 
-  // Waits (up to five seconds) until `ready` holds on the AppKit thread.
+  // Waits (within the limit) until `ready` holds on the AppKit thread.
   bool AwaitAppKit(const std::function<bool()>& ready) {
-    for (int i = 0; i < 500; ++i) {
+    const auto deadline = Clock::now() + kStepLimit;
+    do {
       bool ok = false;
       OnAppKit([&] { ok = ready(); });
       if (ok) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } while (Clock::now() < deadline);
     return false;
   }
 
-  bool MakeMainActive() {
-    return AwaitAppKit([&] {
-      if ([NSApp isActive] && [NSApp mainWindow] == scene_.main) return true;
+  // Makes `window` the main window of the active application, and waits
+  // until the window system shows it where AppKit places it: a window that
+  // the window manager has just mapped may sit elsewhere for a moment.
+  bool MakeMain(NSWindow* window) {
+    main_ready_ = AwaitAppKit([&] {
+      if ([NSApp isActive] && [NSApp mainWindow] == window) return ShownAt(window);
       [NSApp activateIgnoringOtherApps:YES];
-      [scene_.main makeKeyAndOrderFront:nil];
+      [window makeKeyAndOrderFront:nil];
       return false;
     });
+    return main_ready_;
   }
+  // AppKit thread only: the frontmost window at the centre of `window`'s
+  // content is `window`.
+  static bool ShownAt(NSWindow* window) {
+    const NSRect content = [window contentRectForFrameRect:[window frame]];
+    const NSPoint centre = NSMakePoint(NSMidX(content), NSMidY(content));
+    return [NSWindow windowNumberAtPoint:centre
+               belowWindowWithWindowNumber:0] == [window windowNumber];
+  }
+  bool MakeMainActive() { return MakeMain(scene_.main); }
 
-  // The X position of a point given in `view`'s own coordinates (its
-  // centre when none is given).
+  // The screen position of a point given in `view`'s own coordinates (its
+  // centre when none is given), counted from the first screen's top-left.
   void PositionOf(NSView* view, int& x, int& y, const NSPoint* local = nullptr) {
     OnAppKit([&] {
       const NSRect bounds = [view bounds];
       const NSPoint inside =
           local != nullptr ? *local : NSMakePoint(NSMidX(bounds), NSMidY(bounds));
       const NSPoint in_window = [view convertPoint:inside toView:nil];
-      const NSPoint on_screen = [[view window] convertBaseToScreen:in_window];
-      const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
+      const NSPoint on_screen =
+          [[view window] convertRectToScreen:NSMakeRect(in_window.x, in_window.y, 0, 0)].origin;
       x = static_cast<int>(std::lround(on_screen.x));
-      y = static_cast<int>(std::lround(screen.origin.y + screen.size.height - on_screen.y));
+      y = static_cast<int>(std::lround(ScreenTop() - on_screen.y));
     });
   }
 
-  // Moves the X pointer and waits until AppKit reports it there.
-  void MoveTo(int x, int y) {
-    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-    XSync(display_, False);
-    AwaitAppKit([&] {
-      const NSPoint p = [NSEvent mouseLocation];
-      const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
-      return std::lround(p.x) == x && std::lround(screen.origin.y + screen.size.height - p.y) == y;
-    });
+  // Moves the pointer and waits until AppKit reports it there.
+  bool MoveTo(int x, int y) {
+    desktop_.MoveTo(x, y);
+    pointer_placed_ = AwaitAppKit([&] { return PointerIsAt(x, y); });
+    return pointer_placed_;
+  }
+  // AppKit thread only.
+  static bool PointerIsAt(int x, int y) {
+    const NSPoint p = [NSEvent mouseLocation];
+    return std::lround(p.x) == x && std::lround(ScreenTop() - p.y) == y;
   }
 
-  void Button(unsigned int button, bool down) {
-    XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime);
-    XSync(display_, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  }
-
-  // A window of another X client (this driver's own connection), mapped
-  // above everything and left alone by the window manager.
-  Window ForeignWindow(int x, int y, unsigned int width, unsigned int height) {
-    XSetWindowAttributes attributes;
-    attributes.override_redirect = True;
-    attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
-    const Window window =
-        XCreateWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(display_, window);
-    XSync(display_, False);
-    return window;
-  }
-  void DestroyForeignWindow(Window window) {
-    XDestroyWindow(display_, window);
-    XSync(display_, False);
+  // Holds or releases a button and waits until AppKit reports it.
+  bool Press(Desktop::Button button, bool down) {
+    desktop_.Press(button, down);
+    const NSUInteger bit = 1u << static_cast<int>(button);
+    return AwaitAppKit([&] { return (([NSEvent pressedMouseButtons] & bit) != 0) == down; });
   }
 
   // Calls getPointer as a script would, on the scripting thread, and waits
-  // for its promise to settle.
+  // (within the limit) for its promise to settle.
   Reading Read() {
     std::promise<addon_value__*> called;
+    std::future<addon_value__*> returned = called.get_future();
     host_.Post(Queue::kScripting, [&] { called.set_value(Call()); });
-    return Await(called.get_future().get());
+    if (returned.wait_for(kStepLimit) != std::future_status::ready) {
+      progress_.Stop("getPointer did not return within 5 s");
+    }
+    return Await(returned.get());
   }
   // Scripting thread only.
   addon_value__* Call() { return host_.CallFunction(get_pointer_); }
   Reading Await(addon_value__* promise) {
-    for (int i = 0; i < 5000 && host_.SettleCount(promise) == 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto deadline = Clock::now() + kStepLimit;
+    while (host_.SettleCount(promise) == 0 && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return Parse(host_.Describe(promise));
   }
 
-  // Reads at (x, y) and checks the whole answer.
-  void Check(const char* what, int x, int y, bool active, const std::string& view_class) {
-    MoveTo(x, y);
+  // Moves the pointer to (x, y), reads there and checks the whole answer.
+  void Check(const std::string& what, int x, int y, bool active, const std::string& view_class) {
+    Begin(what);
+    if (active && !main_ready_ && Desktop::SessionMayRefuse()) {
+      Skip("no window of the host became main in the active application");
+      return;
+    }
+    if (!MoveTo(x, y)) {
+      Refused("the pointer did not reach (" + std::to_string(x) + "," + std::to_string(y) +
+              ") within 5 s");
+      return;
+    }
     const Reading r = Read();
     const bool ok = r.fulfilled && r.keys == "active,scale,viewClass,x,y" && r.active == active &&
                     r.view_class == view_class && r.scale == 1.0 && r.x == x && r.y == y;
-    std::printf("%s %-44s X (%4d,%4d): active=%-5s viewClass=\"%s\" x=%g y=%g\n",
-                ok ? "ok  " : "FAIL", what, x, y, r.active ? "true" : "false", r.view_class.c_str(),
-                r.x, r.y);
+    std::printf("%s %-44s (%4d,%4d): active=%-5s viewClass=\"%s\" x=%g y=%g\n",
+                ok ? "ok  " : "FAIL", what.c_str(), x, y, r.active ? "true" : "false",
+                r.view_class.c_str(), r.x, r.y);
+    std::lock_guard<std::mutex> lock(progress_.mutex);
     if (!ok) {
       std::printf("     expected active=%s viewClass=\"%s\"; host saw %s\n",
                   active ? "true" : "false", view_class.c_str(), r.text.c_str());
-      ++failures_;
+      ++progress_.failures;
     }
-    ++checks_;
+    ++progress_.checks;
   }
-  void CheckView(const char* what, NSView* view, bool active, const std::string& view_class) {
+  void CheckView(const std::string& what, NSView* view, bool active,
+                 const std::string& view_class) {
     int x = 0, y = 0;
     PositionOf(view, x, y);
     Check(what, x, y, active, view_class);
@@ -341,30 +490,80 @@ class Driver {
     OnAppKit([&] { text = say(); });
     std::printf("     %s: %s\n", what, text.c_str());
   }
-  void Fail(const char* what) {
-    std::printf("FAIL %s\n", what);
-    ++failures_;
+
+  // The current case failed.
+  void Fail(const std::string& why) {
+    std::lock_guard<std::mutex> lock(progress_.mutex);
+    std::printf("FAIL %s: %s\n", progress_.current.c_str(), why.c_str());
+    ++progress_.failures;
+  }
+  // The current case cannot run in this session.
+  void Skip(const std::string& why) {
+    std::lock_guard<std::mutex> lock(progress_.mutex);
+    std::printf("skip %s: %s\n", progress_.current.c_str(), why.c_str());
+    ++progress_.skipped;
+  }
+  // Something the session may refuse did not happen: skipped where the
+  // session may refuse it (macOS permissions), failed where it never does.
+  void Refused(const std::string& why) {
+    if (Desktop::SessionMayRefuse()) {
+      Skip(why + " (the session does not allow it)");
+    } else {
+      Fail(why);
+    }
   }
 
-  int checks() const { return checks_; }
-  int failures() const { return failures_; }
   TestHost& host() { return host_; }
+  Desktop& desktop() { return desktop_; }
+  // The main window is main and the pointer where the last move put it.
+  bool Arranged() const { return main_ready_ && pointer_placed_; }
 
  private:
   TestHost& host_;
   Scene& scene_;
+  Desktop& desktop_;
+  Progress& progress_;
   addon_value__* get_pointer_;
-  Display* display_ = nullptr;
-  int checks_ = 0;
-  int failures_ = 0;
+  bool main_ready_ = false;      // the last MakeMain succeeded
+  bool pointer_placed_ = false;  // the last MoveTo succeeded
 };
 
 std::string ClassName(id object) {
   return object != nil ? [NSStringFromClass([object class]) UTF8String] : "";
 }
 
+NSView* ContentOf(Driver& d, NSWindow* window) {
+  NSView* content = nil;
+  d.OnAppKit([&] { content = [window contentView]; });
+  return content;
+}
+
+// A point halfway between the top edge of `window`'s content and that of
+// its frame: its title bar. GNUstep learns the size of the window manager's
+// title bar some time after the window is shown; until then its frame is
+// its content.
+void TitleBarOf(Driver& d, NSWindow* window, int& x, int& y) {
+  if (!d.AwaitAppKit([&] {
+        return NSHeight([window frame]) > NSHeight([window contentRectForFrameRect:[window frame]]);
+      })) {
+    d.Fail("AppKit never reported the window's title bar");
+  }
+  d.OnAppKit([&] {
+    const NSRect frame = [window frame];
+    const NSRect content = [window contentRectForFrameRect:frame];
+    x = static_cast<int>(std::lround(NSMidX(frame)));
+    y = static_cast<int>(std::lround(ScreenTop() - (NSMaxY(content) + NSMaxY(frame)) / 2));
+  });
+}
+
 void RunChecks(Driver& d, Scene& s) {
-  if (!d.MakeMainActive()) d.Fail("the main window never became main");
+  d.Begin("the main window becomes main");
+  if (!d.MakeMainActive()) {
+    d.Refused("the main window never became main");
+    if (Desktop::SessionMayRefuse()) return;  // no case below can be arranged
+  }
+  std::printf("     the main window is main and shown\n");
+  d.Begin("the text field starts editing");
   std::string editor;
   d.OnAppKit([&] {
     [s.main makeFirstResponder:s.field];  // starts editing: a field editor
@@ -385,57 +584,90 @@ void RunChecks(Driver& d, Scene& s) {
   d.Check("view whose class name contains WebView", web_x, web_y, false, "HostWebView");
   d.CheckView("plain view inside it", s.web_child, false, "PlainChildView");
   int title_x = 0, title_y = 0;
-  d.OnAppKit([&] {
-    const NSRect frame = [s.main frame];
-    const NSRect content = [s.main contentRectForFrameRect:frame];
-    const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
-    title_x = static_cast<int>(std::lround(NSMidX(frame)));
-    // Halfway between the content's top edge and the frame's.
-    title_y =
-        static_cast<int>(std::lround(screen.size.height - (NSMaxY(content) + NSMaxY(frame)) / 2));
-  });
+  TitleBarOf(d, s.main, title_x, title_y);
   d.Check("title bar of the main window", title_x, title_y, true, "");
 
-  // Another application's window in front of the main window: a window of
-  // this process's second X connection, which GNUstep knows nothing about.
-  const Window other = d.ForeignWindow(plain_x - 60, plain_y - 40, 120, 80);
-  d.Check("another application's window in front", plain_x, plain_y, false, "");
-  d.DestroyForeignWindow(other);
+  // Another application's window in front of the main window.
+  d.Begin("another application's window in front");
+  const std::string no_other = d.desktop().CannotShowOtherWindow();
+  if (no_other.empty()) {
+    d.desktop().ShowOtherWindow(plain_x - 60, plain_y - 40, 120, 80);
+    d.Check("another application's window in front", plain_x, plain_y, false, "");
+    d.desktop().HideOtherWindow();
+  } else {
+    d.Skip(no_other);
+  }
 
   // Other windows of the host, and no window at all.
-  d.CheckView("second window, not main", [s.second contentView], false, "SecondContentView");
-  d.CheckView("panel", [s.panel contentView], false, "PanelContentView");
-  d.Check("desktop, over no window", 1250, 30, false, "");
+  d.CheckView("second window, not main", ContentOf(d, s.second), false, "SecondContentView");
+  d.CheckView("panel", ContentOf(d, s.panel), false, "PanelContentView");
+  int far_x = 0, far_y = 0;
+  d.OnAppKit([&] {
+    const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
+    far_x = static_cast<int>(screen.size.width) - 30;
+    far_y = static_cast<int>(screen.size.height) - 30;
+  });
+  d.Check("desktop, over no window", far_x, far_y, false, "");
 
   // Held buttons: primary, secondary and middle, each alone.
-  for (unsigned int button : {1u, 3u, 2u}) {
-    d.MoveTo(plain_x, plain_y);
-    d.Button(button, true);
-    const std::string what = "X button " + std::to_string(button) + " held";
-    d.Check(what.c_str(), plain_x, plain_y, false, "PlainContentView");
-    d.Button(button, false);
+  const std::string no_buttons = d.desktop().CannotHoldButtons();
+  const std::pair<Desktop::Button, const char*> buttons[] = {
+      {Desktop::Button::kPrimary, "primary button held"},
+      {Desktop::Button::kSecondary, "secondary button held"},
+      {Desktop::Button::kMiddle, "middle button held"}};
+  for (const auto& [button, what] : buttons) {
+    d.Begin(what);
+    if (!no_buttons.empty()) {
+      d.Skip(no_buttons);
+      continue;
+    }
+    if (!d.MoveTo(plain_x, plain_y) || !d.Press(button, true)) {
+      d.Refused("AppKit never reported the button held");
+    } else {
+      d.Check(what, plain_x, plain_y, false, "PlainContentView");
+    }
+    d.Begin(std::string(what) + ", released");
+    if (!d.Press(button, false)) d.Fail("AppKit never reported the button released");
   }
   d.Check("all buttons released", plain_x, plain_y, true, "PlainContentView");
 
+  // A content view that draws top-down: hit at the spot under the pointer,
+  // not at its mirror image.
+  d.Begin("flipped content view");
+  if (!d.MakeMain(s.flipped)) {
+    d.Refused("the flipped window never became main");
+  } else {
+    NSView* flipped_content = ContentOf(d, s.flipped);
+    d.CheckView("flipped content: button along its top edge", s.flipped_button, false, "NSButton");
+    int mirror_x = 0, mirror_y = 0;
+    const NSPoint mirrored = NSMakePoint(80, 160 - 18);  // the button's centre, mirrored
+    d.PositionOf(flipped_content, mirror_x, mirror_y, &mirrored);
+    d.Check("flipped content: the mirrored plain spot", mirror_x, mirror_y, true,
+            "FlippedContentView");
+  }
+  d.OnAppKit([&] { [s.flipped orderOut:nil]; });
+  d.Begin("the main window comes back");
+  if (!d.MakeMainActive()) d.Refused("the main window never came back");
+
   // The application not active.
+  d.Begin("application not active");
   d.OnAppKit([&] { [NSApp deactivate]; });
   if (!d.AwaitAppKit([] { return ![NSApp isActive]; })) {
-    d.Fail("the application never became inactive");
+    d.Refused("the application never became inactive");
+  } else {
+    d.Check("application not active", plain_x, plain_y, false, "PlainContentView");
   }
-  d.Check("application not active", plain_x, plain_y, false, "PlainContentView");
-  if (!d.MakeMainActive()) d.Fail("the main window never came back");
+  d.Begin("the main window comes back");
+  if (!d.MakeMainActive()) d.Refused("the main window never came back");
 
-  // A sheet on the main window: GNUstep runs it as an application-modal
-  // loop, so it is posted without waiting and ended from inside that loop.
-  std::promise<void> sheet_loop;
-  std::future<void> sheet_loop_ended = sheet_loop.get_future();
-  d.host().Post(Queue::kMain, [&] {
-    [NSApp beginSheet:s.sheet
-        modalForWindow:s.main
-         modalDelegate:nil
-        didEndSelector:NULL
-           contextInfo:NULL];
-    sheet_loop.set_value();  // GNUstep returns once the sheet's loop ends
+  // A sheet on the main window. Posted without waiting, since GNUstep's
+  // sheet runs a modal loop that returns only when the sheet ends.
+  d.Begin("main window with a sheet attached");
+  auto sheet_loop = std::make_shared<std::promise<void>>();
+  std::future<void> sheet_loop_ended = sheet_loop->get_future();
+  d.host().Post(Queue::kMain, [=] {  // the scene's pointers and the promise by value
+    BeginSheet(s.sheet, s.main);
+    sheet_loop->set_value();
   });
   if (!d.AwaitAppKit([&] { return [s.main attachedSheet] == s.sheet; })) {
     d.Fail("the sheet never attached");
@@ -444,43 +676,59 @@ void RunChecks(Driver& d, Scene& s) {
   const NSPoint beside = NSMakePoint(540, 240);
   d.PositionOf(s.content, beside_x, beside_y, &beside);
   d.Check("main window with a sheet attached", beside_x, beside_y, false, "PlainContentView");
-  d.Note("GNUstep's sheet", [&] {
+  d.Note("the sheet", [&] {
     return "modalWindow " + ClassName([NSApp modalWindow]) + ", attachedSheet " +
            ClassName([s.main attachedSheet]);
   });
-  d.OnAppKit([&] {
-    [NSApp endSheet:s.sheet];
-    [s.sheet orderOut:nil];
-  });
-  // The sheet's loop unwinds after the step that ended it; a modal session
-  // begun before that would begin inside it.
-  sheet_loop_ended.wait();
-  if (!d.MakeMainActive()) d.Fail("the main window never came back");
+  // Ending the sheet takes effect in its loop at the next event; an
+  // application-defined event, posted until the loop has ended, supplies
+  // one. A modal session begun before that would begin inside it.
+  d.Begin("the sheet ends");
+  d.OnAppKit([&] { EndSheet(s.sheet, s.main); });
+  const auto sheet_deadline = Clock::now() + kStepLimit;
+  bool sheet_ended = false;
+  while (!sheet_ended && Clock::now() < sheet_deadline) {
+    d.OnAppKit([] { PostWakeEvent(); });
+    sheet_ended =
+        sheet_loop_ended.wait_for(std::chrono::milliseconds(50)) == std::future_status::ready;
+  }
+  if (!sheet_ended) d.Fail("the sheet's modal loop did not end within 5 s");
+  d.Begin("the main window comes back");
+  if (!d.MakeMainActive()) d.Refused("the main window never came back");
 
   // A modal session.
+  d.Begin("modal session running");
   NSModalSession session = nullptr;
   d.OnAppKit([&] { session = [NSApp beginModalSessionForWindow:s.modal]; });
   d.Check("modal session running", plain_x, plain_y, false, "PlainContentView");
-  d.Note("GNUstep's modal session",
-         [&] { return "modalWindow " + ClassName([NSApp modalWindow]); });
+  d.Note("the modal session", [&] { return "modalWindow " + ClassName([NSApp modalWindow]); });
   d.OnAppKit([&] {
     [NSApp endModalSession:session];
     [s.modal orderOut:nil];
   });
-  if (!d.MakeMainActive()) d.Fail("the main window never came back");
+  d.Begin("the main window comes back");
+  if (!d.MakeMainActive()) d.Refused("the main window never came back");
   d.Check("plain content again", plain_x, plain_y, true, "PlainContentView");
 }
 
 // Many overlapping calls at once through the real threads, over the plain
 // content: each settles once, with the same reading.
-void CheckOverlappingCalls(Driver& d, int count) {
+void CheckOverlappingCalls(Driver& d, Progress& progress, int count) {
+  d.Begin(std::to_string(count) + " overlapping calls");
+  if (!d.Arranged() && Desktop::SessionMayRefuse()) {
+    d.Skip("the pointer does not rest on the active main window's plain content");
+    return;
+  }
   std::vector<addon_value__*> promises;
   std::promise<void> called;
+  std::future<void> all_called = called.get_future();
   d.host().Post(Queue::kScripting, [&] {
     for (int i = 0; i < count; ++i) promises.push_back(d.Call());
     called.set_value();
   });
-  called.get_future().wait();
+  if (all_called.wait_for(kStepLimit) != std::future_status::ready) {
+    progress.Stop("the calls did not return within 5 s");
+  }
   int good = 0;
   for (addon_value__* promise : promises) {
     const Reading r = d.Await(promise);
@@ -489,27 +737,240 @@ void CheckOverlappingCalls(Driver& d, int count) {
   const bool ok = good == count;
   std::printf("%s %d overlapping calls, each settled once and active: %d\n", ok ? "ok  " : "FAIL",
               count, good);
-  if (!ok) d.Fail("overlapping calls");
+  std::lock_guard<std::mutex> lock(progress.mutex);
+  ++progress.checks;
+  progress.failures += ok ? 0 : 1;
 }
+
+// The demo's verdict for an answer, as the activity map colours it: A
+// active, C over a control, W over a web view, O not the host's main window.
+char Classify(const Reading& r) {
+  if (r.active) return 'A';
+  if (r.view_class == "HostWebView" || r.view_class == "PlainChildView") return 'W';
+  Class cls = objc_lookUpClass(r.view_class.c_str());
+  if (cls != Nil &&
+      ([cls isSubclassOfClass:[NSControl class]] || [cls isSubclassOfClass:[NSText class]])) {
+    return 'C';
+  }
+  return 'O';
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// Runs ImageMagick's import for a picture of the whole screen, within a
+// limit; false when it is not installed or fails.
+bool Screenshot(const std::string& path) {
+  const char* argv[] = {"import", "-window", "root", path.c_str(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "import", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
+      0) {
+    return false;
+  }
+  int status = 0;
+  for (int i = 0; i < 300; ++i) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // GNUstep may reap children itself; then the picture tells.
+    if (ended == -1) return Exists(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return false;
+}
+
+// The sample window, a few live readings with the verdict each should give,
+// then a grid of answers over the main window and a margin.
+int RunDemo(Driver& d, Scene& s, Progress& progress, const std::string& dir) {
+  d.Begin("demo: the main window becomes main");
+  if (!d.MakeMainActive()) d.Refused("the main window never became main");
+
+  int left = 0, top = 0, right = 0, bottom = 0, screen_w = 0, screen_h = 0;
+  d.OnAppKit([&] {
+    const NSRect frame = [s.main frame];
+    const NSRect screen = [[[NSScreen screens] objectAtIndex:0] frame];
+    screen_w = static_cast<int>(screen.size.width);
+    screen_h = static_cast<int>(screen.size.height);
+    left = static_cast<int>(std::lround(NSMinX(frame)));
+    right = static_cast<int>(std::lround(NSMaxX(frame)));
+    top = static_cast<int>(std::lround(ScreenTop() - NSMaxY(frame)));
+    bottom = static_cast<int>(std::lround(ScreenTop() - NSMinY(frame)));
+  });
+  // Another application's window over the main window's lower right part.
+  const bool other = d.desktop().CannotShowOtherWindow().empty();
+  if (other) d.desktop().ShowOtherWindow(right - 120, bottom - 110, 200, 150);
+
+  struct Spot {
+    const char* where;
+    int x, y;
+    bool active;
+    const char* why;
+  };
+  std::vector<Spot> spots;
+  auto at = [&](const char* where, NSView* view, const NSPoint* local, bool active,
+                const char* why) {
+    Spot spot{where, 0, 0, active, why};
+    d.PositionOf(view, spot.x, spot.y, local);
+    spots.push_back(spot);
+  };
+  const NSPoint plain = NSMakePoint(140, 330);
+  const NSPoint web_corner = NSMakePoint(200, 170);
+  at("the plain content view", s.content, &plain, true,
+     "active: the main window's plain content, no control or web view above it");
+  at("an NSButton", s.button, nullptr, false, "vetoed: a control");
+  at("an NSTextField", s.field, nullptr, false, "vetoed: a control");
+  at("an NSSlider", s.slider, nullptr, false, "vetoed: a control");
+  at("HostWebView", s.web, &web_corner, false, "vetoed: its class name contains \"WebView\"");
+  at("a plain view inside HostWebView", s.web_child, nullptr, false,
+     "vetoed: inside a view whose class name contains \"WebView\"");
+  Spot title{"the title bar", 0, 0, true,
+             "active: the main window, though over no view of its content"};
+  TitleBarOf(d, s.main, title.x, title.y);
+  spots.push_back(title);
+  if (other) {
+    spots.push_back({"another application's window", right - 40, bottom - 50, false,
+                     "vetoed: not the host's window"});
+  }
+
+  std::printf("Live readings of getPointer, each with the verdict it should give:\n");
+  for (const Spot& spot : spots) {
+    d.Begin(std::string("demo: ") + spot.where);
+    if (!d.MoveTo(spot.x, spot.y)) {
+      d.Refused("the pointer did not move there");
+      continue;
+    }
+    const Reading r = d.Read();
+    std::printf("  over %-32s (%4d,%4d): active=%-5s viewClass=\"%s\"\n", spot.where, spot.x,
+                spot.y, r.active ? "true" : "false", r.view_class.c_str());
+    std::printf("  %s %s\n", r.fulfilled && r.active == spot.active ? "   " : "!! ", spot.why);
+  }
+  d.Begin("demo: a held button");
+  if (d.desktop().CannotHoldButtons().empty() && d.MoveTo(spots[0].x, spots[0].y) &&
+      d.Press(Desktop::Button::kPrimary, true)) {
+    const Reading r = d.Read();
+    std::printf("  over %-32s (%4d,%4d): active=%-5s viewClass=\"%s\"\n",
+                "the plain content, button held", spots[0].x, spots[0].y,
+                r.active ? "true" : "false", r.view_class.c_str());
+    std::printf("  %s vetoed: a mouse button is held\n", r.active ? "!! " : "   ");
+    d.Press(Desktop::Button::kPrimary, false);
+  }
+
+  // The grid, in the activity map's format: the area, then one "X Y K" line
+  // per point. A point that AppKit has not caught up with yet is moved to
+  // again, waiting this time.
+  d.Begin("demo: sampling");
+  const int step = 8;
+  left = std::max(left - 20, 0);
+  top = std::max(top - 20, 0);
+  right = std::min(right + 20, screen_w);
+  bottom = std::min(bottom + 20, screen_h);
+  std::ofstream samples(dir + "/samples.txt", std::ios::binary);
+  samples << "area " << left << ' ' << top << ' ' << right << ' ' << bottom << ' ' << step << '\n';
+  std::map<char, int> counts;
+  const auto started = Clock::now();
+  for (int y = top + step / 2; y < bottom; y += step) {
+    for (int x = left + step / 2; x < right; x += step) {
+      d.desktop().MoveTo(x, y);
+      Reading r = d.Read();
+      if (r.x != x || r.y != y) {
+        d.MoveTo(x, y);
+        r = d.Read();
+      }
+      const char kind = Classify(r);
+      ++counts[kind];
+      samples << x << ' ' << y << ' ' << kind << '\n';
+    }
+  }
+  samples.close();
+  std::printf(
+      "Sampled %d points in %.1f s: %d active, %d over a control, %d over a web view, %d not "
+      "over the host's main window\n",
+      counts['A'] + counts['C'] + counts['W'] + counts['O'],
+      std::chrono::duration<double>(Clock::now() - started).count(), counts['A'], counts['C'],
+      counts['W'], counts['O']);
+
+  // Parks the pointer away from the window, then the picture: taken here
+  // when ImageMagick is at hand; otherwise the caller takes it between
+  // DIR/ready and DIR/captured.
+  d.Begin("demo: the picture");
+  d.MoveTo(screen_w - 10, screen_h - 10);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // lets the windows repaint
+  const bool pictured = Screenshot(dir + "/screen.png");
+  std::printf(pictured ? "Screenshot: %s/screen.png\n" : "No screenshot taken here (%s)\n",
+              pictured ? dir.c_str() : "ImageMagick's import is not available");
+  std::ofstream(dir + "/ready") << "ready\n";
+  if (!pictured) {
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (!Exists(dir + "/captured") && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  if (other) d.desktop().HideOtherWindow();
+  std::lock_guard<std::mutex> lock(progress.mutex);
+  return progress.failures == 0 ? 0 : 1;
+}
+
+// Stops a run that outlives its limit, naming the case it was in.
+class Watchdog {
+ public:
+  Watchdog(Progress& progress, std::chrono::seconds limit)
+      : thread_(&Watchdog::Watch, this, &progress, limit) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    done_cv_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  void Watch(Progress* progress, std::chrono::seconds limit) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!done_cv_.wait_for(lock, limit, [&] { return done_; })) {
+      progress->Stop("the whole run took longer than " + std::to_string(limit.count()) + " s");
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable done_cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  XInitThreads();
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  Desktop::Prepare();
   const char* addon = nullptr;
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "-addon") == 0) addon = argv[i + 1];
+  std::string demo_dir;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-addon") == 0 && i + 1 < argc) {
+      addon = argv[++i];
+    } else if (std::strcmp(argv[i], "demo") == 0 && i + 1 < argc) {
+      demo_dir = argv[++i];
+    }
   }
   if (addon == nullptr) {
-    std::fprintf(stderr, "usage: %s -addon path/to/zerlin-probe.uxpaddon\n", argv[0]);
+    std::fprintf(stderr, "usage: %s -addon path/to/zerlin-probe.uxpaddon [demo DIR]\n", argv[0]);
     return 2;
   }
 
+  Progress progress;
+  // Well above a run's usual length (a few seconds; the demo about 20 s).
+  Watchdog watchdog(progress, std::chrono::seconds(demo_dir.empty() ? 40 : 90));
+
   NSAutoreleasePool* pool = [[NSAutoreleasePool alloc] init];
   [NSApplication sharedApplication];
+#ifndef GNUSTEP
+  // A plain executable is not a regular application on macOS until told.
+  [NSApp setActivationPolicy:NSApplicationActivationPolicyRegular];
+#endif
   Scene scene = BuildScene();
   [NSApp finishLaunching];
 
+  std::printf("     windows built; loading %s\n", addon);
   void* library = dlopen(addon, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     std::fprintf(stderr, "cannot load %s: %s\n", addon, dlerror());
@@ -517,11 +978,15 @@ int main(int argc, char** argv) {
   }
   using Init = addon_value__* (*)(addon_env__*, addon_value__*, const addon_apis*);
   auto init = reinterpret_cast<Init>(dlsym(library, "uxp_addon_init"));
+  if (init == nullptr) {
+    std::fprintf(stderr, "%s exports no uxp_addon_init\n", addon);
+    return 2;
+  }
 
   TestHost host;
   host.StartThreads(TestHost::MainThread::kCaller);
   MainQueueServer* server = [[MainQueueServer alloc] initWithHost:&host];
-  NSTimer* timer = [NSTimer timerWithTimeInterval:0.002
+  NSTimer* timer = [NSTimer timerWithTimeInterval:0.001
                                            target:server
                                          selector:@selector(serve:)
                                          userInfo:nil
@@ -532,33 +997,38 @@ int main(int argc, char** argv) {
   }
 
   std::atomic<bool> finished{false};
-  int checks = 0;
-  int failures = 0;
+  int status = 0;
   std::thread driver([&] {
     // The host loads the addon on its scripting thread.
     std::promise<addon_value__*> loaded;
+    std::future<addon_value__*> exported = loaded.get_future();
     host.Post(Queue::kScripting, [&] {
       addon_value__* exports = host.Object();
       loaded.set_value(init(host.Env(), exports, &host.Table()) == exports
                            ? host.Property(exports, "getPointer")
                            : nullptr);
     });
-    addon_value__* get_pointer = loaded.get_future().get();
+    if (exported.wait_for(kStepLimit) != std::future_status::ready) {
+      progress.Stop("uxp_addon_init did not return within 5 s");
+    }
+    addon_value__* get_pointer = exported.get();
     if (get_pointer == nullptr) {
-      ++failures;
-    } else {
-      Driver d(host, scene, get_pointer);
+      progress.Stop("the addon registered no getPointer");
+    }
+    Desktop desktop;
+    Driver d(host, scene, desktop, progress, get_pointer);
+    if (demo_dir.empty()) {
       RunChecks(d, scene);
-      CheckOverlappingCalls(d, 200);
-      checks = d.checks();
-      failures = d.failures();
+      CheckOverlappingCalls(d, progress, 200);
+    } else {
+      status = RunDemo(d, scene, progress, demo_dir);
     }
     finished = true;
   });
 
   while (!finished) {
     NSAutoreleasePool* turn = [[NSAutoreleasePool alloc] init];
-    NSEvent* event = [NSApp nextEventMatchingMask:NSAnyEventMask
+    NSEvent* event = [NSApp nextEventMatchingMask:kAnyEvent
                                         untilDate:[NSDate dateWithTimeIntervalSinceNow:0.01]
                                            inMode:NSDefaultRunLoopMode
                                           dequeue:YES];
@@ -571,9 +1041,13 @@ int main(int argc, char** argv) {
   host.Drain(Queue::kMain);
   host.Drain(Queue::kScripting);
 
-  std::printf("gnustep host: %d checks, %d failed, %zu host calls\n", checks, failures,
-              host.CallCount());
+  {
+    std::lock_guard<std::mutex> lock(progress.mutex);
+    progress.host_calls = host.CallCount();
+    if (progress.failures > 0) status = 1;
+  }
+  progress.Summary();
   [server release];
   [pool release];
-  return failures == 0 ? 0 : 1;
+  return status;
 }
