@@ -20,6 +20,7 @@ for preset in "${PRESETS[@]}"; do
   run_preset "$preset" || status=1
 done
 bash tools/check_scripts.sh || status=1
+bash tools/check_release.sh || status=1
 failed=$(awk '{f += $1} END {print f + 0}' "$ZERLIN_COUNTS")
 total=$(awk '{t += $2} END {print t + 0}' "$ZERLIN_COUNTS")
 rm -f "$ZERLIN_COUNTS"
