@@ -41,7 +41,9 @@ set(ZERLIN_DIST_PLATFORM "${_zerlin_dist_platform}" CACHE STRING
 
 # Only a build of a shipped platform has release files.
 if(ZERLIN_DIST_PLATFORM)
-  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  # Build folders configured when dist/ held every platform move on too.
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR
+     CMAKE_INSTALL_PREFIX STREQUAL "${PROJECT_SOURCE_DIR}/dist")
     set(CMAKE_INSTALL_PREFIX "${PROJECT_SOURCE_DIR}/dist/${ZERLIN_DIST_PLATFORM}"
         CACHE PATH "Release folder" FORCE)
   endif()

@@ -52,6 +52,21 @@ reproducible() {
   [ "$a" = "$b" ]
 }
 
+# Both builds' archives, dated at the same commit: the same bytes too.
+same_archives() {
+  local epoch a b zip=zerlin-probe-$version-win-x64.zip
+  epoch=$(git log -1 --format=%ct 2>/dev/null) || epoch=315532800
+  for b in build/windows "$work/build-2"; do
+    SOURCE_DATE_EPOCH=$epoch cpack --config "$b/CPackConfig.cmake" -B "$work/package-${b##*/}" >/dev/null ||
+      return 1
+  done
+  a=$(sha256sum <"$work/package-windows/$zip" | cut -d' ' -f1)
+  b=$(sha256sum <"$work/package-build-2/$zip" | cut -d' ' -f1)
+  echo "  $a  $zip"
+  echo "  $b  (from the second build)"
+  [ "$a" = "$b" ]
+}
+
 # npm pack from the source tree, with this build's library laid out in
 # dist/win-x64/ as `cmake --install` does; then the tarball's contents.
 pack() {
@@ -122,7 +137,8 @@ echo "== release $version"
 check "one version in CMakeLists.txt, package.json, typings, CHANGELOG.md" tools/version.sh --check
 check "release notes for $version in CHANGELOG.md" eval 'tools/version.sh --notes >/dev/null'
 if check "the windows preset's library" build_windows; then
-  check "a second build in another folder gives the same library" reproducible
+  check "a second build in another folder gives the same library" reproducible &&
+    check "and the same archive" same_archives
   if check "npm pack" pack; then
     check "typescript install" install_typescript &&
       check "the package installs and type-checks in a fresh project" install_and_typecheck
