@@ -32,6 +32,30 @@ build_windows() {
     cmake --build --preset windows -j"$(nproc)" --target zerlin_probe >/dev/null
 }
 
+# The library's version resource and PE image version name the version.
+stamped() {
+  local rc pe major minor patch copyright missing=0
+  IFS=. read -r major minor patch <<<"$version"
+  copyright=$(grep -m1 '^Copyright ' LICENSE)
+  rc=$(x86_64-w64-mingw32-windres -i "$library" -O rc) || return 1
+  pe=$(x86_64-w64-mingw32-objdump -p "$library") || return 1
+  while read -r want; do
+    grep -qF -- "$want" <<<"$rc$pe" || { echo "  not in the library: $want"; missing=1; }
+  done <<WANT
+FILEVERSION $major, $minor, $patch, 0
+PRODUCTVERSION $major, $minor, $patch, 0
+VALUE "FileVersion", "$version"
+VALUE "ProductVersion", "$version"
+VALUE "ProductName", "zerlin-probe"
+VALUE "LegalCopyright", "$copyright"
+MajorImageVersion	$major
+MinorImageVersion	$minor
+WANT
+  return "$missing"
+}
+
+release_notes() { tools/version.sh --notes >/dev/null; }
+
 # A second build of the same sources, copied to another folder, configured
 # anew without tests, later than the first: the same bytes.
 reproducible() {
@@ -135,8 +159,9 @@ install_typescript() {
 
 echo "== release $version"
 check "one version in CMakeLists.txt, package.json, typings, CHANGELOG.md" tools/version.sh --check
-check "release notes for $version in CHANGELOG.md" eval 'tools/version.sh --notes >/dev/null'
+check "release notes for $version in CHANGELOG.md" release_notes
 if check "the windows preset's library" build_windows; then
+  check "its version resource and image version" stamped
   check "a second build in another folder gives the same library" reproducible &&
     check "and the same archive" same_archives
   if check "npm pack" pack; then
