@@ -65,7 +65,11 @@ if(NOT rc EQUAL 0)
 endif()
 check_release("${out}/install")
 
-execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -C "${CONFIG}"
+set(config_args "")
+if(CONFIG)
+  set(config_args -C "${CONFIG}")
+endif()
+execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" ${config_args}
                 -B "${out}/package" RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(NOT rc EQUAL 0)
   fail("cpack failed: ${rc}\n${log}")
