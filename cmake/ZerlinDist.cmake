@@ -1,12 +1,31 @@
-# Release layout, made by `cmake --install`:
-#   <prefix>/win-x64/zerlin-probe.uxpaddon     from a Windows x64 build
-#   <prefix>/mac-arm64/zerlin-probe.uxpaddon   from a macOS arm64 build
-#   <prefix>/zerlin-probe.d.ts
-#   <prefix>/SHA256SUMS                        over every file above present
-# Installing a second platform's build into the same prefix adds its folder
-# and renews the checksums. The prefix defaults to dist/ in the source tree.
-if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
-  set(CMAKE_INSTALL_PREFIX "${PROJECT_SOURCE_DIR}/dist" CACHE PATH "Release folder" FORCE)
+# What a release carries from this build: the project's version stamped
+# into the library, and the release files that `cmake --install` lays out
+# and CPack packs (cmake/ZerlinPackage.cmake):
+#   zerlin-probe.uxpaddon   this platform's library
+#   zerlin-probe.d.ts       the typings
+#   LICENSE
+#   README.txt              a short one, for this platform
+#   SHA256SUMS              over the four files above
+# The install prefix defaults to dist/<platform>/ in the source tree, where
+# the npm package (package.json) picks up the library.
+
+# The version lives in project() alone; the copyright line in LICENSE.
+file(STRINGS "${PROJECT_SOURCE_DIR}/LICENSE" ZERLIN_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+if(WIN32)
+  # A version resource (Explorer's Details tab) and the image version of
+  # the PE header, which takes major.minor.
+  enable_language(RC)
+  configure_file("${CMAKE_CURRENT_LIST_DIR}/zerlin-probe.rc.in"
+                 "${PROJECT_BINARY_DIR}/zerlin-probe.rc" @ONLY)
+  target_sources(zerlin_probe PRIVATE "${PROJECT_BINARY_DIR}/zerlin-probe.rc")
+  set_target_properties(zerlin_probe PROPERTIES
+    VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
+elseif(APPLE)
+  # The Mach-O library's current and compatibility versions. Before 1.0
+  # every minor version may break compatibility.
+  set_target_properties(zerlin_probe PROPERTIES
+    MACHO_CURRENT_VERSION "${PROJECT_VERSION}"
+    MACHO_COMPATIBILITY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
 endif()
 
 set(_zerlin_dist_platform "")
@@ -18,11 +37,33 @@ elseif(ZERLIN_FLOW STREQUAL "promise" AND APPLE AND
   set(_zerlin_dist_platform mac-arm64)
 endif()
 set(ZERLIN_DIST_PLATFORM "${_zerlin_dist_platform}" CACHE STRING
-  "Release folder for this build's library (win-x64, mac-arm64), or empty for none")
+  "Release platform of this build's library (win-x64, mac-arm64), or empty for none")
 
+# Only a build of a shipped platform has release files.
 if(ZERLIN_DIST_PLATFORM)
-  install(FILES "$<TARGET_FILE:zerlin_probe>" DESTINATION "${ZERLIN_DIST_PLATFORM}")
+  # Build folders configured when dist/ held every platform move on too.
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR
+     CMAKE_INSTALL_PREFIX STREQUAL "${PROJECT_SOURCE_DIR}/dist")
+    set(CMAKE_INSTALL_PREFIX "${PROJECT_SOURCE_DIR}/dist/${ZERLIN_DIST_PLATFORM}"
+        CACHE PATH "Release folder" FORCE)
+  endif()
+  if(ZERLIN_DIST_PLATFORM STREQUAL "win-x64")
+    set(ZERLIN_DIST_PLATFORM_NAME "Windows x64")
+    set(ZERLIN_DIST_ANSWER "On Windows the answer is the reading itself: {active, scale, x, y}.")
+  else()
+    set(ZERLIN_DIST_PLATFORM_NAME "macOS arm64")
+    set(ZERLIN_DIST_ANSWER "On macOS the answer is a promise of {active, scale, viewClass, x, y}.")
+  endif()
+  string(REGEX REPLACE "." "=" ZERLIN_DIST_UNDERLINE
+         "zerlin-probe ${PROJECT_VERSION} for ${ZERLIN_DIST_PLATFORM_NAME}")
+  configure_file("${CMAKE_CURRENT_LIST_DIR}/archive-README.txt.in"
+                 "${PROJECT_BINARY_DIR}/release/README.txt" @ONLY)
+
+  install(FILES "$<TARGET_FILE:zerlin_probe>" DESTINATION .)
+  install(FILES "${PROJECT_SOURCE_DIR}/types/zerlin-probe.d.ts"
+                "${PROJECT_SOURCE_DIR}/LICENSE"
+                "${PROJECT_BINARY_DIR}/release/README.txt"
+          DESTINATION .)
+  install(CODE "set(ZERLIN_DIST_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/zerlin_dist_checksums.cmake\")")
 endif()
-install(FILES "${PROJECT_SOURCE_DIR}/types/zerlin-probe.d.ts" DESTINATION .)
-install(CODE "set(ZERLIN_DIST_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-  include(\"${CMAKE_CURRENT_LIST_DIR}/zerlin_dist_checksums.cmake\")")

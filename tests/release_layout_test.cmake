@@ -1,69 +1,102 @@
-# Installs the build into a fresh folder that already holds stand-ins for
-# the other platforms' libraries, as when two platforms' builds are laid out
-# together, and checks the release files and their checksums; then again
-# with one platform missing.
-#   -DBUILD_DIR= -DCONFIG= -DSOURCE_DIR= -DPLATFORM=(this build's, or empty)
-#   -DLIBRARY=(this build's library)
+# Checks the release files of a build: what `cmake --install` lays out, and
+# the archive that CPack makes with its checksum file beside it. Both hold
+# exactly the library, the typings, LICENSE, README.txt and SHA256SUMS,
+# the same bytes as the build's and the source's, and checksums that hold.
+#   -DBUILD_DIR= -DCONFIG= -DSOURCE_DIR= -DPLATFORM= -DVERSION=
+#   -DLIBRARY=(this build's library) -DCPACK=(the cpack program)
 set(out "${BUILD_DIR}/release_layout_test")
-set(platforms win-x64 mac-arm64)
+set(name "zerlin-probe-${VERSION}-${PLATFORM}")
 
 function(fail)
   message(FATAL_ERROR ${ARGN})
 endfunction()
 
-# Lays out `present` (platform folders) and checks every release file.
-function(check_layout present)
-  file(REMOVE_RECURSE "${out}")
-  set(expected SHA256SUMS zerlin-probe.d.ts)
-  foreach(p IN LISTS present)
-    list(APPEND expected "${p}/zerlin-probe.uxpaddon")
-    if(NOT p STREQUAL PLATFORM)
-      file(WRITE "${out}/${p}/zerlin-probe.uxpaddon" "stand-in library for ${p}\n")
-    endif()
-  endforeach()
-  execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}"
-                  --prefix "${out}" RESULT_VARIABLE rc OUTPUT_QUIET)
-  if(NOT rc EQUAL 0)
-    fail("install failed: ${rc}")
-  endif()
-
-  file(GLOB_RECURSE got RELATIVE "${out}" "${out}/*")
+function(expect_files dir)
+  file(GLOB_RECURSE got LIST_DIRECTORIES false RELATIVE "${dir}" "${dir}/*")
   list(SORT got)
+  set(expected ${ARGN})
   list(SORT expected)
   if(NOT got STREQUAL expected)
-    fail("release files: ${got}\nexpected: ${expected}")
+    fail("files in ${dir}: ${got}\nexpected: ${expected}")
   endif()
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files
-                  "${SOURCE_DIR}/types/zerlin-probe.d.ts" "${out}/zerlin-probe.d.ts" RESULT_VARIABLE rc)
-  if(PLATFORM AND rc EQUAL 0)
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files
-                    "${LIBRARY}" "${out}/${PLATFORM}/zerlin-probe.uxpaddon" RESULT_VARIABLE rc)
-  endif()
+endfunction()
+
+function(expect_same a b)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${a}" "${b}" RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
-    fail("an installed file differs from the built one")
+    fail("${b} differs from ${a}")
+  endif()
+endfunction()
+
+# One platform's release files in `dir`.
+function(check_release dir)
+  expect_files("${dir}" LICENSE README.txt SHA256SUMS zerlin-probe.d.ts zerlin-probe.uxpaddon)
+  expect_same("${LIBRARY}" "${dir}/zerlin-probe.uxpaddon")
+  expect_same("${SOURCE_DIR}/types/zerlin-probe.d.ts" "${dir}/zerlin-probe.d.ts")
+  expect_same("${SOURCE_DIR}/LICENSE" "${dir}/LICENSE")
+  file(STRINGS "${dir}/README.txt" title LIMIT_COUNT 1)
+  if(NOT title MATCHES "^zerlin-probe ${VERSION} for (Windows x64|macOS arm64)$")
+    fail("README.txt begins: ${title}")
   endif()
 
-  # Every file but the checksums is listed once, with its own SHA-256.
-  file(STRINGS "${out}/SHA256SUMS" lines)
+  # Every other file is listed once, in sha256sum's format, with its own hash.
+  file(STRINGS "${dir}/SHA256SUMS" lines)
   set(listed "")
   foreach(line IN LISTS lines)
     if(NOT line MATCHES "^([0-9a-f]+)  (.+)$")
       fail("malformed checksum line: ${line}")
     endif()
-    file(SHA256 "${out}/${CMAKE_MATCH_2}" actual)
+    file(SHA256 "${dir}/${CMAKE_MATCH_2}" actual)
     if(NOT actual STREQUAL CMAKE_MATCH_1)
       fail("wrong checksum for ${CMAKE_MATCH_2}")
     endif()
     list(APPEND listed "${CMAKE_MATCH_2}")
   endforeach()
-  list(REMOVE_ITEM expected SHA256SUMS)
-  list(SORT listed)
-  if(NOT listed STREQUAL expected)
-    fail("checksums list: ${listed}\nexpected: ${expected}")
+  if(NOT listed STREQUAL "LICENSE;README.txt;zerlin-probe.d.ts;zerlin-probe.uxpaddon")
+    fail("SHA256SUMS lists: ${listed}")
   endif()
 endfunction()
 
-check_layout("${platforms}")
-# Only the platforms that were built: this build's own, or none of them.
-check_layout("${PLATFORM}")
+file(REMOVE_RECURSE "${out}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}"
+                --prefix "${out}/install" RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  fail("install failed: ${rc}")
+endif()
+check_release("${out}/install")
+
+set(config_args "")
+if(CONFIG)
+  set(config_args -C "${CONFIG}")
+endif()
+execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" ${config_args}
+                -B "${out}/package" RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT rc EQUAL 0)
+  fail("cpack failed: ${rc}\n${log}")
+endif()
+file(GLOB packages RELATIVE "${out}/package" "${out}/package/*.zip*")
+if(NOT packages STREQUAL "${name}.zip;${name}.zip.sha256")
+  fail("packages: ${packages}")
+endif()
+file(READ "${out}/package/${name}.zip.sha256" sum)
+file(SHA256 "${out}/package/${name}.zip" actual)
+if(NOT sum STREQUAL "${actual}  ${name}.zip\n")
+  fail("${name}.zip.sha256 holds: ${sum}")
+endif()
+
+# The archive holds one folder named after it, with the same release files.
+file(MAKE_DIRECTORY "${out}/unpacked")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E tar xf "${out}/package/${name}.zip"
+                WORKING_DIRECTORY "${out}/unpacked" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  fail("cannot unpack ${name}.zip")
+endif()
+file(GLOB top RELATIVE "${out}/unpacked" "${out}/unpacked/*")
+if(NOT top STREQUAL name)
+  fail("the archive's top level: ${top}")
+endif()
+check_release("${out}/unpacked/${name}")
+foreach(f LICENSE README.txt SHA256SUMS zerlin-probe.d.ts zerlin-probe.uxpaddon)
+  expect_same("${out}/install/${f}" "${out}/unpacked/${name}/${f}")
+endforeach()
 file(REMOVE_RECURSE "${out}")

@@ -44,8 +44,7 @@ example_tests() {
 }
 
 echo "== scripts"
-# Debian's python3 has the YAML module of tools/packages.txt.
-check "workflow syntax" /usr/bin/python3 tools/check_workflows.py
+check "workflow lint" bash tools/check_workflows.sh
 if command -v node >/dev/null && command -v npm >/dev/null; then
   if install_typescript; then
     check "typings against the example" types/node_modules/.bin/tsc -p types

@@ -22,6 +22,7 @@ done
 bash tools/check_scripts.sh || status=1
 bash tools/check_clang_windows.sh || status=1
 bash tools/check_clang_mac.sh || status=1
+bash tools/check_release.sh || status=1
 failed=$(awk '{f += $1} END {print f + 0}' "$ZERLIN_COUNTS")
 total=$(awk '{t += $2} END {print t + 0}' "$ZERLIN_COUNTS")
 rm -f "$ZERLIN_COUNTS"

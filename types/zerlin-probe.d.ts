@@ -1,3 +1,4 @@
+// zerlin-probe 0.1.0
 // Typings for zerlin-probe.uxpaddon, the native addon that reports the mouse
 // pointer to plug-in scripts. The plug-in host loads the library by its file
 // name; the script receives its exports object:
