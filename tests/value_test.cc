@@ -70,6 +70,9 @@ TEST(ValueModel, MapKeysIterateInByteOrderAndTheFirstValueWins) {
   }
   EXPECT_THAT(KeysOf(bytes),
               ElementsAre("Key", "Z", "a", "key", "x", "xa", "\xff"));
+  bytes.GetMap().emplace("xa", Value(true));  // past the inline entries
+  EXPECT_EQ(bytes.GetMap().size(), 7u);
+  EXPECT_EQ(bytes.GetMap().at("xa").GetKind(), Kind::Undefined);
 
   map.emplace("x", Value(2.0));
   EXPECT_EQ(map.count("x"), 1u);
