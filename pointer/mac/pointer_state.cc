@@ -73,16 +73,16 @@ Value ReadPointerState(const AppKitQueries& q) {
     }
   }
 
-  map.emplace("x", Value(pointer.x));
-  map.emplace("y", Value(top - pointer.y));
-  map.emplace("scale", Value(1.0));
-  map.emplace("active", Value(active));
+  map.emplace("x", pointer.x);
+  map.emplace("y", top - pointer.y);
+  map.emplace("scale", 1.0);
+  map.emplace("active", active);
   std::string view_class;
   if (hit != nullptr) {
     // Copied before the pool scope ends the string it points into.
     if (const char* text = q.utf8_string(c, hit_name)) view_class = text;
   }
-  map.emplace("viewClass", Value(std::move(view_class)));
+  map.emplace("viewClass", std::move(view_class));
   return result;
 }
 
