@@ -23,32 +23,50 @@ Task::Task(Key) {
   scriptingBox_.inTask_ = true;
 }
 
-TaskWrapper* Task::NewBox(TaskWrapper& own, bool& used) {
-  std::shared_ptr<Task> share = shared_from_this();
-  if (used) return new TaskWrapper{std::move(share)};
-  own.task_ = std::move(share);
+TaskWrapper* Task::NewBox(TaskWrapper& own, bool& used,
+                          std::shared_ptr<Task>* share) {
+  if (used) {
+    return new TaskWrapper{share != nullptr ? std::move(*share)
+                                            : shared_from_this()};
+  }
+  own.task_ = share != nullptr ? std::move(*share) : shared_from_this();
   used = true;
   return &own;
 }
 
 addon_value__* Task::ScheduleOnMainThread(addon_env__* env,
                                           const MainThreadHandler& handler) {
+  return Schedule(env, handler, nullptr);
+}
+
+addon_value__* Task::ScheduleOnMainThread(std::shared_ptr<Task>&& task,
+                                          addon_env__* env,
+                                          const MainThreadHandler& handler) {
+  Task& self = *task;
+  return self.Schedule(env, handler, &task);
+}
+
+addon_value__* Task::Schedule(addon_env__* env,
+                              const MainThreadHandler& handler,
+                              std::shared_ptr<Task>* share) {
   if (deferred_ != nullptr) {
     throw "Tasks can only be used to schedule one operation";
   }
   mainThreadHandler_ = handler;
   addon_value__* promise = nullptr;
-  const addon_status status = Apis().create_promise(env, &deferred_, &promise);
+  const addon_apis& apis = Apis();
+  const addon_status status = apis.create_promise(env, &deferred_, &promise);
   // A host may write out a handle even when it reports failure; keeping it
   // would leave the task refusing every later operation.
   if (status != 0) deferred_ = nullptr;
   Check(status);
-  TaskWrapper* wrapper = NewBox(mainBox_, mainBoxUsed_);
+  TaskWrapper* wrapper = NewBox(mainBox_, mainBoxUsed_, share);
   env_ = env;
   // The main-thread step may start as soon as the host holds the box, so
-  // every field it reads is written above, and none is touched below.
-  Apis().run_on_main_thread(env, &TaskWrapper::MainThreadThunk, wrapper,
-                            &TaskWrapperDestructor);
+  // every field it reads is written above, and none is touched below: with
+  // the caller's share handed over, the task may already be gone.
+  apis.run_on_main_thread(env, &TaskWrapper::MainThreadThunk, wrapper,
+                          &TaskWrapperDestructor);
   return promise;
 }
 
