@@ -199,37 +199,40 @@ addon_value__* Value::ConvertWith(const addon_apis& apis, addon_env__* env,
   switch (value.kind_) {
     case Kind::Undefined:
       Check(apis.get_undefined(env, &result));
-      break;
+      return result;
     case Kind::Boolean:
       Check(apis.get_boolean(env, value.payload_.flag, &result));
-      break;
+      return result;
     case Kind::Number:
       Check(apis.create_double(env, value.payload_.number, &result));
-      break;
+      return result;
     case Kind::String:
-      result = zerlin::Convert(apis, env, *value.payload_.text);
-      break;
-    case Kind::List: {
-      Check(apis.create_array(env, &result));
-      uint32_t index = 0;
-      for (const Value& element : *value.payload_.list) {
-        addon_value__* item = ConvertWith(apis, env, element);
-        Check(apis.set_element(env, result, index, item));
-        ++index;
-      }
-      break;
+      return zerlin::Convert(apis, env, *value.payload_.text);
+    case Kind::List:
+    case Kind::Map:
+      return ConvertContainer(apis, env, value);
+  }
+  return nullptr;
+}
+
+addon_value__* Value::ConvertContainer(const addon_apis& apis, addon_env__* env,
+                                       const Value& value) {
+  addon_value__* result = nullptr;
+  if (value.kind_ == Kind::List) {
+    Check(apis.create_array(env, &result));
+    uint32_t index = 0;
+    for (const Value& element : *value.payload_.list) {
+      addon_value__* item = ConvertWith(apis, env, element);
+      Check(apis.set_element(env, result, index, item));
+      ++index;
     }
-    case Kind::Map: {
-      Check(apis.create_object(env, &result));
-      for (const auto& [key, entry] : *value.payload_.map) {
-        addon_value__* name = zerlin::Convert(apis, env, key);
-        addon_value__* item = ConvertWith(apis, env, entry);
-        Check(apis.set_property(env, result, name, item));
-      }
-      break;
-    }
-    default:
-      return nullptr;
+    return result;
+  }
+  Check(apis.create_object(env, &result));
+  for (const auto& [key, entry] : *value.payload_.map) {
+    addon_value__* name = zerlin::Convert(apis, env, key);
+    addon_value__* item = ConvertWith(apis, env, entry);
+    Check(apis.set_property(env, result, name, item));
   }
   return result;
 }

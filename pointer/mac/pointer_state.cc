@@ -77,12 +77,9 @@ Value ReadPointerState(const AppKitQueries& q) {
   map.emplace("y", top - pointer.y);
   map.emplace("scale", 1.0);
   map.emplace("active", active);
-  std::string view_class;
-  if (hit != nullptr) {
-    // Copied before the pool scope ends the string it points into.
-    if (const char* text = q.utf8_string(c, hit_name)) view_class = text;
-  }
-  map.emplace("viewClass", std::move(view_class));
+  // Copied before the pool scope ends the string it points into.
+  const char* text = hit != nullptr ? q.utf8_string(c, hit_name) : nullptr;
+  map.emplace("viewClass", std::string(text != nullptr ? text : ""));
   return result;
 }
 
