@@ -12,8 +12,16 @@ namespace {
 // rather than over the host's own surface. Only the window directly under
 // the pointer is judged, by its own class name, letter case exact.
 bool IsVetoedClass(std::string_view name) {
-  return name.find("WebView") != std::string_view::npos || name == "ComboBox" ||
-         name == "Button" || name == "Edit";
+  if (name == "ComboBox" || name == "Button" || name == "Edit") return true;
+  // A plain scan: class names are short, and find() goes through a call to
+  // memchr for each candidate first byte.
+  constexpr std::string_view kWebView = "WebView";
+  for (size_t at = 0; at + kWebView.size() <= name.size(); ++at) {
+    if (name[at] == 'W' && name.substr(at, kWebView.size()) == kWebView) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool IsHeld(const WindowQueries& q, int32_t virtual_key) {
