@@ -159,6 +159,8 @@ class ValueMap {
 
    private:
     friend class ValueMap;
+    template <bool>
+    friend class Iterator;
     explicit Iterator(value_type* const* at) : at_(at) {}
     value_type* const* at_ = nullptr;
   };
