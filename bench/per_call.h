@@ -7,20 +7,21 @@
 
 #include <cstdint>
 
+#include "bench/allocation_counter.h"
 #include "bench/sink_host.h"
-#include "tests/allocation_faults.h"
 
 namespace zerlin::bench {
 
 class PerCall {
  public:
   PerCall(benchmark::State& state, SinkHost& host)
-      : state_(state), host_(host), start_(host.calls()) {
-    test_host::AllocationFaults::Arm(0);
-  }
+      : state_(state),
+        host_(host),
+        start_(host.calls()),
+        allocations_(AllocationsOnThisThread()) {}
   ~PerCall() {
     const auto allocations =
-        static_cast<double>(test_host::AllocationFaults::Disarm());
+        static_cast<double>(AllocationsOnThisThread() - allocations_);
     const auto n = static_cast<double>(state_.iterations());
     state_.counters["host_calls"] =
         static_cast<double>(host_.calls() - start_) / n;
@@ -33,6 +34,7 @@ class PerCall {
   benchmark::State& state_;
   SinkHost& host_;
   uint64_t start_;
+  uint64_t allocations_;
 };
 
 }  // namespace zerlin::bench

@@ -74,7 +74,7 @@ void SampleOnMainThread(Task& task) {
 
 addon_value__* getPointer(addon_env__* env, addon_callback_info__* /*info*/) {
   try {
-    return Task::Create()->ScheduleOnMainThread(env, &SampleOnMainThread);
+    return Task::ScheduleOnMainThread(Task::Create(), env, &SampleOnMainThread);
   } catch (...) {
     return CreateErrorFromException(env);
   }

@@ -18,10 +18,19 @@ using Kind = Value::Kind;
 
 TEST(AllocationFaults, ReadingAHostValueThrowsBadAllocAndReleasesWhatWasBuilt) {
   InstalledHost host;
+  // "wide" holds more entries than a map keeps inline.
   addon_value__* nested = host.Object(
       {{"list", host.Array({host.Number(1),
                             host.Object({{"k", host.String("text")}})})},
-       {"flag", host.Bool(true)}});
+       {"flag", host.Bool(true)},
+       {"wide", host.Object({{"h", host.Number(8)},
+                             {"g", host.Number(7)},
+                             {"f", host.Number(6)},
+                             {"e", host.Number(5)},
+                             {"d", host.Number(4)},
+                             {"c", host.Number(3)},
+                             {"b", host.Number(2)},
+                             {"a", host.Number(1)}})}});
   std::string outcome;
   const size_t allocations = AllocationFaults::Sweep(
       [&] {

@@ -75,6 +75,19 @@ TEST(ValueModel, MapKeysIterateInByteOrderAndTheFirstValueWins) {
   }
   EXPECT_THAT(KeysOf(bytes),
               ElementsAre("Key", "Z", "a", "key", "x", "xa", "\xff"));
+  bytes.GetMap().emplace("xa", Value(true));  // past the inline entries
+  EXPECT_EQ(bytes.GetMap().size(), 7u);
+  EXPECT_EQ(bytes.GetMap().at("xa").GetKind(), Kind::Undefined);
+
+  // Many more entries than fit inline, added in descending order.
+  Value wide(Kind::Map);
+  std::vector<std::string> ascending;
+  for (char c = 'z'; c >= 'A'; --c) {
+    wide.GetMap().emplace(std::string(20, c), Value(double(c)));
+    ascending.insert(ascending.begin(), std::string(20, c));
+  }
+  EXPECT_EQ(KeysOf(wide), ascending);
+  EXPECT_EQ(wide.GetMap().at(std::string(20, 'Q')).GetNumber(), 'Q');
 
   map.emplace("x", Value(2.0));
   EXPECT_EQ(map.count("x"), 1u);

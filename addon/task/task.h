@@ -8,13 +8,35 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "addon/addon_api.h"
 #include "addon/value/value.h"
 
 namespace zerlin {
 
+class Task;
+
+// The box handed to the host with each queued step: it holds one share of
+// the task. Only TaskWrapperDestructor frees it. The first step queued on
+// each side uses a box inside the task itself, so that a task and its boxes
+// are one allocation; a box that the host may still hold is never reused,
+// so later steps get boxes of their own on the heap.
+struct TaskWrapper {
+  std::shared_ptr<Task> task_;
+  bool inTask_ = false;  // part of its task rather than a heap box
+
+  // The callbacks the host runs: each invokes the task's handler for its
+  // thread and swallows whatever it throws.
+  static void MainThreadThunk(void* data);
+  static void ScriptingThreadThunk(void* data);
+};
+
 class Task : public std::enable_shared_from_this<Task> {
+  struct Key {
+    explicit Key() = default;
+  };
+
  public:
   using MainThreadHandler = std::function<void(Task&)>;
   using ScriptingThreadHandler =
@@ -22,6 +44,7 @@ class Task : public std::enable_shared_from_this<Task> {
 
   // Tasks are made only here, already owned by a shared owner.
   static std::shared_ptr<Task> Create();
+  explicit Task(Key);  // for Create alone, which can name the key
 
   Task(const Task&) = delete;
   Task& operator=(const Task&) = delete;
@@ -33,6 +56,12 @@ class Task : public std::enable_shared_from_this<Task> {
   // std::bad_weak_ptr for a task without a shared owner.
   addon_value__* ScheduleOnMainThread(addon_env__* env,
                                       const MainThreadHandler& handler);
+  // The same for the non-null `task`, whose share goes to the queued box
+  // instead of a new one being taken: two atomic updates of the share count
+  // fewer. `task` is emptied only when the step was queued.
+  static addon_value__* ScheduleOnMainThread(std::shared_ptr<Task>&& task,
+                                             addon_env__* env,
+                                             const MainThreadHandler& handler);
   // Main thread, from the main-thread handler: queues `handler` for the
   // scripting thread with the environment given to ScheduleOnMainThread.
   void ScheduleOnScriptingThread(const ScriptingThreadHandler& handler);
@@ -51,25 +80,27 @@ class Task : public std::enable_shared_from_this<Task> {
   const Value& GetResult(bool& isError) const;
 
  private:
-  Task() = default;
+  addon_value__* Schedule(addon_env__* env, const MainThreadHandler& handler,
+                          std::shared_ptr<Task>* share);
+  // A box holding `share` when given, else a new share of this task: the box
+  // inside the task when `used` says it has not served yet, else one on the
+  // heap.
+  TaskWrapper* NewBox(TaskWrapper& own, bool& used,
+                      std::shared_ptr<Task>* share = nullptr);
 
   MainThreadHandler mainThreadHandler_;
   ScriptingThreadHandler scriptingThreadHandler_;
   addon_deferred__* deferred_ = nullptr;  // non-null: an operation is pending
-  std::unique_ptr<Value> result_;
+  std::optional<Value> result_;
   bool isError_ = false;
   addon_env__* env_ = nullptr;
-};
-
-// The heap box handed to the host with each queued step. Only
-// TaskWrapperDestructor frees it.
-struct TaskWrapper {
-  std::shared_ptr<Task> task_;
-
-  // The callbacks the host runs: each invokes the task's handler for its
-  // thread and swallows whatever it throws.
-  static void MainThreadThunk(void* data);
-  static void ScriptingThreadThunk(void* data);
+  // The boxes inside the task. Each flag is read and written only where
+  // steps of its side are queued: the main box's on the scripting thread,
+  // the scripting box's in the main-thread step.
+  TaskWrapper mainBox_;
+  TaskWrapper scriptingBox_;
+  bool mainBoxUsed_ = false;
+  bool scriptingBoxUsed_ = false;
 };
 
 // The finaliser handed over with every box: frees the box and with it one

@@ -1,5 +1,7 @@
 #include "addon/value/value.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace zerlin {
@@ -21,29 +23,7 @@ Value::Value(Kind kind) : kind_(kind) {
   }
 }
 
-Value::Value(Value&& other) noexcept : kind_(other.kind_) {
-  switch (kind_) {
-    case Kind::Undefined:
-      break;
-    case Kind::Boolean:
-      payload_.flag = other.payload_.flag;
-      break;
-    case Kind::Number:
-      payload_.number = other.payload_.number;
-      break;
-    case Kind::String:
-      payload_.text = std::exchange(other.payload_.text, nullptr);
-      break;
-    case Kind::List:
-      payload_.list = std::exchange(other.payload_.list, nullptr);
-      break;
-    case Kind::Map:
-      payload_.map = std::exchange(other.payload_.map, nullptr);
-      break;
-  }
-}
-
-Value::~Value() {
+void Value::ReleasePayload() noexcept {
   switch (kind_) {
     case Kind::String:
       delete payload_.text;
@@ -96,6 +76,44 @@ const Value::Map& Value::GetMap() const {
 Value::Map& Value::GetMap() {
   RequireKind(Kind::Map);
   return *payload_.map;
+}
+
+}  // namespace zerlin
+
+namespace zerlin {
+
+Value& ValueMap::at(std::string_view key) {
+  value_type* const* found = Find(key);
+  if (found == order_ + size_) throw std::out_of_range("ValueMap::at");
+  return (*found)->second;
+}
+
+const Value& ValueMap::at(std::string_view key) const {
+  value_type* const* found = Find(key);
+  if (found == order_ + size_) throw std::out_of_range("ValueMap::at");
+  return (*found)->second;
+}
+
+void ValueMap::GrowOrder() {
+  const size_t capacity = capacity_ * 2;
+  auto* order = new value_type*[capacity];
+  std::copy(order_, order_ + size_, order);
+  if (order_ != inline_order_) delete[] order_;
+  order_ = order;
+  capacity_ = capacity;
+}
+
+void ValueMap::Release() {
+  for (size_t i = 0; i < size_; ++i) {
+    value_type* entry = order_[i];
+    entry->~value_type();
+    if (!IsInline(entry)) ::operator delete(entry);
+  }
+  if (order_ != inline_order_) delete[] order_;
+  order_ = inline_order_;
+  size_ = 0;
+  capacity_ = kInline;
+  inline_used_ = 0;
 }
 
 }  // namespace zerlin

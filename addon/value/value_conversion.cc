@@ -188,41 +188,51 @@ addon_value__* Value::Convert(addon_env__* env) const {
 }
 
 addon_value__* Value::ConvertValue(addon_env__* env, const Value& value) {
+  return ConvertWith(Apis(), env, value);
+}
+
+// The table is fetched once per conversion: it is written once at start-up
+// and only read afterwards.
+addon_value__* Value::ConvertWith(const addon_apis& apis, addon_env__* env,
+                                  const Value& value) {
   addon_value__* result = nullptr;
   switch (value.kind_) {
     case Kind::Undefined:
-      Check(Apis().get_undefined(env, &result));
-      break;
+      Check(apis.get_undefined(env, &result));
+      return result;
     case Kind::Boolean:
-      Check(Apis().get_boolean(env, value.payload_.flag, &result));
-      break;
+      Check(apis.get_boolean(env, value.payload_.flag, &result));
+      return result;
     case Kind::Number:
-      Check(Apis().create_double(env, value.payload_.number, &result));
-      break;
+      Check(apis.create_double(env, value.payload_.number, &result));
+      return result;
     case Kind::String:
-      result = zerlin::Convert(Apis(), env, *value.payload_.text);
-      break;
-    case Kind::List: {
-      Check(Apis().create_array(env, &result));
-      uint32_t index = 0;
-      for (const Value& element : *value.payload_.list) {
-        addon_value__* item = ConvertValue(env, element);
-        Check(Apis().set_element(env, result, index, item));
-        ++index;
-      }
-      break;
+      return zerlin::Convert(apis, env, *value.payload_.text);
+    case Kind::List:
+    case Kind::Map:
+      return ConvertContainer(apis, env, value);
+  }
+  return nullptr;
+}
+
+addon_value__* Value::ConvertContainer(const addon_apis& apis, addon_env__* env,
+                                       const Value& value) {
+  addon_value__* result = nullptr;
+  if (value.kind_ == Kind::List) {
+    Check(apis.create_array(env, &result));
+    uint32_t index = 0;
+    for (const Value& element : *value.payload_.list) {
+      addon_value__* item = ConvertWith(apis, env, element);
+      Check(apis.set_element(env, result, index, item));
+      ++index;
     }
-    case Kind::Map: {
-      Check(Apis().create_object(env, &result));
-      for (const auto& [key, entry] : *value.payload_.map) {
-        addon_value__* name = zerlin::Convert(Apis(), env, key);
-        addon_value__* item = ConvertValue(env, entry);
-        Check(Apis().set_property(env, result, name, item));
-      }
-      break;
-    }
-    default:
-      return nullptr;
+    return result;
+  }
+  Check(apis.create_object(env, &result));
+  for (const auto& [key, entry] : *value.payload_.map) {
+    addon_value__* name = zerlin::Convert(apis, env, key);
+    addon_value__* item = ConvertWith(apis, env, entry);
+    Check(apis.set_property(env, result, name, item));
   }
   return result;
 }

@@ -79,16 +79,13 @@ Value ReadPointerState(const AppKitQueries& q) {
     }
   }
 
-  map.emplace("x", Value(pointer.x));
-  map.emplace("y", Value(top - pointer.y));
-  map.emplace("scale", Value(1.0));
-  map.emplace("active", Value(active));
-  std::string view_class;
-  if (hit != nullptr) {
-    // Copied before the pool scope ends the string it points into.
-    if (const char* text = q.utf8_string(c, hit_name)) view_class = text;
-  }
-  map.emplace("viewClass", Value(std::move(view_class)));
+  map.emplace("x", pointer.x);
+  map.emplace("y", top - pointer.y);
+  map.emplace("scale", 1.0);
+  map.emplace("active", active);
+  // Copied before the pool scope ends the string it points into.
+  const char* text = hit != nullptr ? q.utf8_string(c, hit_name) : nullptr;
+  map.emplace("viewClass", std::string(text != nullptr ? text : ""));
   return result;
 }
 
