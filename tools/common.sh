@@ -5,9 +5,14 @@
 ensure_packages() {
   local root missing=()
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  # A package counts as present when it is installed or when an installed
+  # package provides it (a Node.js build that bundles npm, say).
+  local provided
+  provided=$(dpkg-query -W -f '${db:Status-Abbrev} ${Provides}\n' 2>/dev/null |
+             sed -n 's/^ii  *//p' | tr ',' '\n' | sed 's/[[:space:]]*(.*//; s/^[[:space:]]*//')
   while read -r pkg; do
     [ -z "$pkg" ] && continue
-    dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+    dpkg -s "$pkg" >/dev/null 2>&1 || grep -qx "$pkg" <<<"$provided" || missing+=("$pkg")
   done < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$root/tools/packages.txt")
   if [ ${#missing[@]} -gt 0 ]; then
     echo "== installing: ${missing[*]}"
