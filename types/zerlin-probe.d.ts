@@ -145,7 +145,8 @@ declare module "zerlin-probe.uxpaddon" {
    * covers both platforms. The other two let a plug-in for one platform
    * declare the module as a `WindowsProbe` or a `MacProbe` without a cast:
    *
-   *   const probe: WindowsProbe = require("zerlin-probe.uxpaddon");
+   *   import addon = require("zerlin-probe.uxpaddon");
+   *   const probe: WindowsProbe = addon;
    */
   function getPointer():
     | WindowsPointerReading
