@@ -6,7 +6,7 @@
 # appends "failed total" to it. Without Node.js the first three are skipped
 # with a note, or, under CI=true, fail.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 passed=0 failed=0
 check() {

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the project's commands: install what is missing, start what is
 # needed. Source it; it defines functions only.
 
