@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The checks that need no C++ build: the typings type-checked against the
-# example plug-in, the example's own tests (both need Node.js), and the CI
-# workflows. Prints "scripts: N passed, M failed" and, when $ZERLIN_COUNTS
-# names a file, appends "failed total" to it.
+# example plug-in, every js and ts block of README.md type-checked against
+# the typings, the example's own tests, and the CI workflows. Prints
+# "scripts: N passed, M failed" and, when $ZERLIN_COUNTS names a file,
+# appends "failed total" to it. Without Node.js the first three are skipped
+# with a note, or, under CI=true, fail.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 passed=0 failed=0
 check() {
@@ -25,22 +27,27 @@ install_typescript() {
     cp types/package-lock.json "$stamp"
 }
 
-# Runs the example's tests; each counts on its own in the total.
+# Runs each example's tests through its own package.json; each test counts
+# on its own in the total.
 example_tests() {
-  local log rc pass fail
-  log=$(mktemp)
-  node --test examples/*/*.test.js >"$log" 2>&1
-  rc=$?
-  pass=$(sed -n 's/^# pass //p' "$log")
-  fail=$(sed -n 's/^# fail //p' "$log")
-  echo "example tests: ${pass:-0} passed, ${fail:-0} failed"
-  if [ "$rc" -ne 0 ]; then
-    cat "$log"
-    [ "${fail:-0}" -gt 0 ] || fail=1
-  fi
-  passed=$((passed + ${pass:-0}))
-  failed=$((failed + ${fail:-0}))
-  rm -f "$log"
+  local dir log rc pass fail
+  for dir in examples/*/; do
+    [ -f "$dir/package.json" ] || continue
+    log=$(mktemp)
+    (cd "$dir" && npm test --silent) >"$log" 2>&1
+    rc=$?
+    # The TAP reporter prints "# pass N", the spec reporter "ℹ pass N".
+    pass=$(sed -n 's/^\(# \|ℹ \)pass \([0-9]*\)$/\2/p' "$log")
+    fail=$(sed -n 's/^\(# \|ℹ \)fail \([0-9]*\)$/\2/p' "$log")
+    echo "$(basename "$dir") tests: ${pass:-0} passed, ${fail:-0} failed"
+    if [ "$rc" -ne 0 ]; then
+      cat "$log"
+      [ "${fail:-0}" -gt 0 ] || fail=1
+    fi
+    passed=$((passed + ${pass:-0}))
+    failed=$((failed + ${fail:-0}))
+    rm -f "$log"
+  done
 }
 
 echo "== scripts"
@@ -48,12 +55,15 @@ check "workflow lint" bash tools/check_workflows.sh
 if command -v node >/dev/null && command -v npm >/dev/null; then
   if install_typescript; then
     check "typings against the example" types/node_modules/.bin/tsc -p types
+    check "README snippets against the typings" node types/check-snippets.js README.md
     example_tests
   else
     check "typescript install" false
   fi
+elif [ "${CI:-}" = "true" ]; then
+  check "node and npm present (tools/packages.txt installs them)" false
 else
-  echo "note: node and npm not found: the type-check and the example's tests are skipped"
+  echo "note: node and npm not found: the type-checks and the example's tests are skipped"
 fi
 echo "scripts: $passed passed, $failed failed"
 [ -n "${ZERLIN_COUNTS:-}" ] && echo "$failed $((passed + failed))" >> "$ZERLIN_COUNTS"

@@ -1,40 +1,84 @@
 #!/usr/bin/env bash
-# The main job: cross-builds the Windows library, loads it into a sample
-# host window under Wine on a virtual display, prints live readings of
-# getPointer and draws the activity map of that window.
+# The main job: builds the two flavours that run on this machine and shows
+# each in a sample host window on a virtual display. It prints live readings
+# of getPointer, each next to the verdict it should give and why, and draws
+# an activity map of each window.
+#   Windows x64: the library cross-built with mingw-w64, loaded by a host
+#     program under Wine; then one reading in a new process at 144 dpi.
+#   macOS: the same AppKit provider built against GNUstep, loaded by a
+#     GNUstep application with controls, a web view and a second window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/common.sh
-ensure_packages
 
-echo "== building the Windows library (mingw-w64)"
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j"$(nproc)" --target real_window_host >/dev/null
-build=$PWD/build/windows
-lib=$build/pointer/zerlin-probe.uxpaddon
-echo "built $lib ($(stat -c %s "$lib") bytes)"
-tools/check_pe_tables.sh "$(command -v x86_64-w64-mingw32-objdump)" "$lib" | sed 's/^/  /'
+# Wine's windows go on a display without a window manager, so that any
+# process may take the foreground; the GNUstep run starts its own display,
+# with a window manager.
+if [ "${1:-}" != "--on-display" ]; then
+  ensure_packages
+  rc=0
+  with_display bash tools/run.sh --on-display || rc=$?
+  exit "$rc"
+fi
+started=$SECONDS
 
-echo "== starting Wine on a virtual display"
-start_display
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Configures a preset and builds the given targets. The output goes to
+# build/logs/ and is shown only when something fails.
+build_quietly() {
+  local preset=$1 log=build/logs/run-$1.log
+  shift
+  mkdir -p build/logs
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset" -j"$(nproc)" --target "$@"; } \
+      >"$log" 2>&1; then
+    echo "building $* ($preset) failed; whole log in $log:"
+    tail -n 60 "$log"
+    return 1
+  fi
+}
+
+win=$PWD/build/windows
+win_lib=$win/pointer/zerlin-probe.uxpaddon
+win_host=$win/tests/win/real_window_host.exe
+gs=$PWD/build/gnustep
+gs_lib=$gs/pointer/zerlin-probe.uxpaddon
+gs_host=$gs/tests/gnustep_host/gnustep_test_host
+
+echo "== building the Windows x64 library (mingw-w64) and its host program"
+build_quietly windows real_window_host
+echo "built $win_lib ($(stat -c %s "$win_lib") bytes)"
+tools/check_pe_tables.sh "$(command -v x86_64-w64-mingw32-objdump)" "$win_lib" | sed 's/^/  /'
+
+echo "== building the macOS flavour against GNUstep and its host application"
+build_quietly gnustep gnustep_test_host
+echo "built $gs_lib ($(stat -c %s "$gs_lib") bytes)"
+
+echo "== Windows x64: the library in a sample host window, under Wine"
+export WINEPREFIX=$win/demo-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine_prefix.sh start >/dev/null
-trap 'tools/wine_prefix.sh stop; stop_started' EXIT
+trap 'tools/wine_prefix.sh stop' EXIT
+win_demo=$win/demo
+rm -rf "$win_demo" && mkdir -p "$win_demo"
+tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
 
-echo "== the addon in a sample host window"
-demo=$build/demo
-rm -rf "$demo" && mkdir -p "$demo"
-wine "$build/tests/win/real_window_host.exe" "$lib" demo "$demo" &
-host=$!
-for _ in $(seq 600); do
-  if [ -e "$demo/ready" ] || ! kill -0 "$host" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-[ -e "$demo/ready" ] || { echo "the sample host did not get ready"; exit 1; }
-import -window root "$demo/screen.png"
-touch "$demo/captured"
-wait "$host"
+echo "== Windows x64: one reading at 144 dpi"
+echo "  The prefix's LogPixels is set to 144, which a new process reads at its start;"
+echo "  expected: active over the host window's surface, scale 1.5 (144 / 96)."
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+if ! wine "$win_host" "$win_lib" dpi-child 144 | sed -e 's/^ok  *//' -e 's/^/  /'; then
+  echo "  the reading at 144 dpi was not the expected one"
+  exit 1
+fi
+tools/wine_prefix.sh stop
+trap - EXIT
+tools/activity_map.sh windows "$win_demo/screen.png" "$win_demo/samples.txt" "$win/activity-map.png"
 
-map=$build/activity-map.png
-tools/activity_map.sh "$demo/screen.png" "$demo/samples.txt" "$map"
-echo "== activity map: $map"
+echo "== macOS flavour: the library in a sample GNUstep window"
+gs_demo=$gs/demo
+rm -rf "$gs_demo" && mkdir -p "$gs_demo"
+tests/gnustep_host/run_on_virtual_display.sh \
+  tools/capture_demo.sh "$gs_demo" "$gs_host" -addon "$gs_lib" demo "$gs_demo"
+tools/activity_map.sh mac "$gs_demo/screen.png" "$gs_demo/samples.txt" "$gs/activity-map.png"
+
+echo "== activity maps (in $((SECONDS - started)) s in all)"
+echo "  Windows x64: $win/activity-map.png"
+echo "  macOS:       $gs/activity-map.png"

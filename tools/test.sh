@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, then builds and tests each
-# preset (plain, then sanitizers), checks the script side (typings, example
-# plug-in, CI workflows), and ends with one total.
+# preset (plain, then sanitizers) with its workflow preset, checks the script
+# side (typings, README snippets, example plug-in, CI workflows), and ends
+# with one total. Each preset's whole output is kept in build/logs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/common.sh
-ensure_packages
+
+# The windows preset shows real windows under Wine: the whole run goes on a
+# display without a window manager (with_display). The GNUstep run starts a
+# display of its own, with a window manager.
+if [ "${1:-}" != "--on-display" ]; then
+  ensure_packages
+  rc=0
+  with_display bash tools/test.sh --on-display || rc=$?
+  exit "$rc"
+fi
 
 PRESETS=(default asan tsan gnustep fuzz windows)
-# The windows preset shows real windows under Wine: it needs a display, and
-# no window manager, so that any process may take the foreground. The
-# GNUstep run starts a display of its own, with a window manager.
-start_display
 
 export ZERLIN_COUNTS
 ZERLIN_COUNTS=$(mktemp)

@@ -96,6 +96,11 @@ declare module "zerlin-probe.uxpaddon" {
      * this platform"), or "unknown exception" when the host refused a call.
      */
     readonly message: string;
+    /**
+     * Never a boolean: `typeof answer.active === "boolean"` holds for a
+     * reading only, so that test tells the two apart.
+     */
+    readonly active?: undefined;
   }
 
   /**
@@ -103,6 +108,28 @@ declare module "zerlin-probe.uxpaddon" {
    * not be read. It is a plain string, not an Error.
    */
   type ProbeRejection = "Unable to read the pointer";
+
+  /** The exports object of the Windows library. */
+  interface WindowsProbe {
+    /**
+     * Samples the pointer once and answers at once: the reading, or a
+     * `ProbeError`. Takes no arguments and keeps nothing between calls.
+     */
+    getPointer(): WindowsPointerReading | ProbeError;
+  }
+
+  /** The exports object of the macOS library. */
+  interface MacProbe {
+    /**
+     * Samples the pointer once on the host's main thread: a promise of the
+     * reading that rejects with a `ProbeRejection`, or a `ProbeError` when
+     * the promise cannot be set up. Keep one call in flight at a time.
+     */
+    getPointer(): Promise<MacPointerReading> | ProbeError;
+  }
+
+  /** The exports object on either platform. */
+  type Probe = WindowsProbe | MacProbe;
 
   /**
    * Samples the pointer once. Takes no arguments and keeps nothing between
@@ -114,9 +141,18 @@ declare module "zerlin-probe.uxpaddon" {
    *
    * `await` the answer on both platforms and tell a reading from an error
    * by its `active` field being a boolean.
+   *
+   * A call through the module itself sees the first signature, which
+   * covers both platforms. The other two let a plug-in for one platform
+   * declare the module as a `WindowsProbe` or a `MacProbe` without a cast:
+   *
+   *   import addon = require("zerlin-probe.uxpaddon");
+   *   const probe: WindowsProbe = addon;
    */
   function getPointer():
     | WindowsPointerReading
     | Promise<MacPointerReading>
     | ProbeError;
+  function getPointer(): WindowsPointerReading | ProbeError;
+  function getPointer(): Promise<MacPointerReading> | ProbeError;
 }

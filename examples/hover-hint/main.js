@@ -24,6 +24,7 @@ if (probe !== null) {
   const stop = watchPointer(probe, {
     intervalMs: 100,
     onReading(reading) {
+      if (reading !== null) status.textContent = "Rest the pointer over the document.";
       const spot = decider.update(reading, performance.now());
       hint.hidden = spot === null;
       if (spot === null || reading === null) return;

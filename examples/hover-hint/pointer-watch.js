@@ -34,30 +34,20 @@ function describeFailure(failure) {
 }
 
 /**
- * Samples the pointer once. Never throws: a failure comes back as a message.
- * On Windows the answer is at hand; on macOS it is a promise that the host
- * settles from its main thread, so a bound on the wait keeps a stuck answer
- * from stalling the caller.
+ * Samples the pointer once. Never throws: a failure comes back as a
+ * message. On Windows the answer is at hand; on macOS it is a promise that
+ * the host settles from its main thread, so this may stay pending for as
+ * long as that thread is busy. Start no other call while it is pending.
  * @param {Probe} probe the addon's exports object
- * @param {number} [timeoutMs] how long to wait for a macOS answer
  * @returns {Promise<PointerResult>}
  */
-async function readPointer(probe, timeoutMs = 1000) {
-  /** @type {ReturnType<typeof setTimeout> | undefined} */
-  let timer;
+async function readPointer(probe) {
   try {
-    const answer = await Promise.race([
-      probe.getPointer(),
-      new Promise((_, reject) => {
-        timer = setTimeout(() => reject("no answer from the pointer probe"), timeoutMs);
-      }),
-    ]);
+    const answer = await probe.getPointer();
     return isReading(answer) ? { ok: true, reading: answer }
                              : { ok: false, message: describeFailure(answer) };
   } catch (failure) {
     return { ok: false, message: describeFailure(failure) };
-  } finally {
-    clearTimeout(timer);
   }
 }
 
@@ -97,25 +87,33 @@ class HoverDecider {
   }
 }
 
+/** What `watchPointer` reports when an answer is late. */
+const STALLED = "stalled: no answer from the pointer probe";
+
 /**
- * Polls the probe every `intervalMs` until the returned function is called.
- * The next poll is scheduled only after the previous answer arrived, so
- * slow answers never pile up. A failure is passed to `onReading` as null and
- * reported through `onError` once, until a reading succeeds again.
+ * Polls the probe every `intervalMs` until the returned function is called,
+ * with never more than one call in flight: the next poll is scheduled only
+ * after the previous answer arrived. When an answer takes longer than
+ * `stallMs` (a busy or stuck main thread on macOS), "stalled" is reported
+ * once and the watch keeps waiting for that same call; starting another
+ * would only queue more work behind it. A failure is passed to `onReading`
+ * as null and reported through `onError` once, until a reading succeeds
+ * again.
  * @param {Probe} probe
- * @param {{intervalMs?: number, onReading: (reading: PointerReading | null) => void,
+ * @param {{intervalMs?: number, stallMs?: number,
+ *          onReading: (reading: PointerReading | null) => void,
  *          onError?: (message: string) => void}} handlers
  * @returns {() => void} stops the polling
  */
-function watchPointer(probe, { intervalMs = 100, onReading, onError = () => {} }) {
+function watchPointer(probe, { intervalMs = 100, stallMs = 1000, onReading,
+                               onError = () => {} }) {
   let stopped = false;
   /** @type {string | null} */
   let lastError = null;
   /** @type {ReturnType<typeof setTimeout> | undefined} */
   let timer;
-  const poll = async () => {
-    const result = await readPointer(probe);
-    if (stopped) return;
+  /** @param {PointerResult} result */
+  const report = (result) => {
     if (result.ok) {
       lastError = null;
       onReading(result.reading);
@@ -124,6 +122,22 @@ function watchPointer(probe, { intervalMs = 100, onReading, onError = () => {} }
       if (result.message !== lastError) onError(result.message);
       lastError = result.message;
     }
+  };
+  const poll = async () => {
+    const pending = readPointer(probe);
+    /** @type {ReturnType<typeof setTimeout> | undefined} */
+    let bound;
+    /** @type {Promise<null>} */
+    const late = new Promise((resolve) => { bound = setTimeout(resolve, stallMs, null); });
+    let result = await Promise.race([pending, late]);
+    clearTimeout(bound);
+    if (result === null) {
+      if (stopped) return;
+      report({ ok: false, message: STALLED });
+      result = await pending;
+    }
+    if (stopped) return;
+    report(result);
     // A handler may have stopped the watch.
     if (!stopped) timer = setTimeout(poll, intervalMs);
   };
@@ -134,4 +148,4 @@ function watchPointer(probe, { intervalMs = 100, onReading, onError = () => {} }
   };
 }
 
-module.exports = { isReading, readPointer, HoverDecider, watchPointer };
+module.exports = { isReading, readPointer, HoverDecider, watchPointer, STALLED };
