@@ -36,7 +36,7 @@ example_tests() {
     log=$(mktemp)
     (cd "$dir" && npm test --silent) >"$log" 2>&1
     rc=$?
-    # The TAP reporter prints "# pass N", the spec reporter "ℹ pass N".
+    # Node prints "# pass N" with its TAP reporter, "ℹ pass N" with its default one.
     pass=$(sed -n 's/^\(# \|ℹ \)pass \([0-9]*\)$/\2/p' "$log")
     fail=$(sed -n 's/^\(# \|ℹ \)fail \([0-9]*\)$/\2/p' "$log")
     echo "$(basename "$dir") tests: ${pass:-0} passed, ${fail:-0} failed"
