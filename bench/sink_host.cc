@@ -1,5 +1,8 @@
 #include "bench/sink_host.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "addon/addon_entry.h"
 #include "addon/uxp_addon_interface.h"
 
@@ -41,7 +44,10 @@ addon_callback SinkHost::LoadAddon() {
     registered = cb;
     return Make(env, out);
   };
-  uxp_addon_init(Env(), Next(Env()), &table);
+  if (uxp_addon_init(Env(), Next(Env()), &table) == nullptr) {
+    std::fprintf(stderr, "the addon refused the sink host's table\n");
+    std::abort();
+  }
   UxpAddonInterface::instance().setAddonAPIs(table_);
   return registered;
 }
@@ -105,6 +111,31 @@ SinkHost::SinkHost() {
   table_.reject_deferred = table_.resolve_deferred;
   table_.run_on_main_thread = &Enqueue;
   table_.run_on_scripting_thread = &Enqueue;
+  // getPointer reads no host value; the reading slots are there because
+  // the addon refuses a table without them, and answer failure.
+  table_.type_of = [](addon_env__*, addon_value__*, int32_t*) {
+    return addon_status{1};
+  };
+  table_.get_value_double = [](addon_env__*, addon_value__*, double*) {
+    return addon_status{1};
+  };
+  table_.get_value_bool = [](addon_env__*, addon_value__*, bool*) {
+    return addon_status{1};
+  };
+  table_.get_value_string = [](addon_env__*, addon_value__*, char*, uint64_t,
+                               uint64_t*) { return addon_status{1}; };
+  table_.get_property_names = [](addon_env__*, addon_value__*,
+                                 addon_value__**) { return addon_status{1}; };
+  table_.get_property = [](addon_env__*, addon_value__*, addon_value__*,
+                           addon_value__**) { return addon_status{1}; };
+  table_.get_element = [](addon_env__*, addon_value__*, uint32_t,
+                          addon_value__**) { return addon_status{1}; };
+  table_.is_array = [](addon_env__*, addon_value__*, bool*) {
+    return addon_status{1};
+  };
+  table_.get_array_length = [](addon_env__*, addon_value__*, uint32_t*) {
+    return addon_status{1};
+  };
 }
 
 }  // namespace zerlin::bench
