@@ -491,19 +491,18 @@ class Driver {
     ++progress_.checks;
     return true;
   }
-  // Arranges a state with `arrange` and checks a reading taken while
-  // `held` stays true: the window manager may undo an arranged focus at any
-  // moment, so a reading across such a change is taken again, up to three
-  // times.
+  // Arranges a state with `arrange` (false when it did not come about
+  // within the limit) and checks a reading taken while `held` stays true:
+  // the window manager may undo an arranged focus at any moment, so the
+  // state is arranged and read again, up to three times.
   void CheckWhileHeld(const std::string& what, int x, int y, bool active,
                       const std::string& view_class, const std::function<bool()>& arrange,
                       const std::function<bool()>& held) {
     for (int attempt = 0; attempt < 3; ++attempt) {
       Begin(what);
-      if (!arrange()) return;
-      if (Check(what, x, y, active, view_class, held)) return;
+      if (arrange() && Check(what, x, y, active, view_class, held)) return;
     }
-    Refused(what + ": the arranged state never held across a reading");
+    Refused("the arranged state never held across a reading");
   }
   void CheckView(const std::string& what, NSView* view, bool active,
                  const std::string& view_class) {
@@ -682,9 +681,7 @@ void RunChecks(Driver& d, Scene& s) {
       "application not active", plain_x, plain_y, false, "PlainContentView",
       [&] {
         d.OnAppKit([&] { [NSApp deactivate]; });
-        if (d.AwaitAppKit(inactive)) return true;
-        d.Refused("the application never became inactive");
-        return false;
+        return d.AwaitAppKit(inactive);
       },
       inactive);
   d.Begin("the main window comes back");
@@ -738,11 +735,7 @@ void RunChecks(Driver& d, Scene& s) {
   });
   d.CheckWhileHeld(
       "plain content again", plain_x, plain_y, true, "PlainContentView",
-      [&] {
-        if (d.MakeMainActive()) return true;
-        d.Refused("the main window never came back");
-        return false;
-      },
+      [&] { return d.MakeMainActive(); },
       [&] { return [NSApp isActive] && [NSApp mainWindow] == s.main; });
 }
 
