@@ -2,8 +2,10 @@
 # that it is named zerlin-probe.uxpaddon, imports only the system's own DLLs
 # (KERNEL32 and USER32, and the C runtime that ships with Windows) and exports
 # exactly uxp_addon_init and uxp_addon_terminate. A CMake script, so that
-# every Windows build runs it the same way, with any toolchain:
-#   cmake -DLIBRARY=path/to/zerlin-probe.uxpaddon -P check_pe_tables.cmake
+# every Windows build runs it the same way, with any toolchain. With VERSION
+# (and COPYRIGHT) it also checks what the build stamped into the file.
+#   cmake -DLIBRARY=path/to/zerlin-probe.uxpaddon [-DVERSION=X.Y.Z -DCOPYRIGHT=...]
+#         -P check_pe_tables.cmake
 cmake_minimum_required(VERSION 3.22)
 
 if(NOT DEFINED LIBRARY OR NOT EXISTS "${LIBRARY}")
@@ -178,6 +180,46 @@ endif()
 if(NOT _exports STREQUAL "uxp_addon_init;uxp_addon_terminate")
   list(APPEND _failures "unexpected exports")
 endif()
+
+# The version: major.minor as the PE header's image version; all of it in
+# the version resource's fixed part (FILEVERSION, PRODUCTVERSION), which
+# follows its signature 0xFEEF04BD, and among its UTF-16 strings, with the
+# product name and the copyright line.
+if(DEFINED VERSION)
+  string(REPLACE "." ";" _parts "${VERSION}")
+  list(GET _parts 0 _major)
+  list(GET _parts 1 _minor)
+  list(GET _parts 2 _patch)
+  pe_uint(_image_major "${_optional} + 44" 2)
+  pe_uint(_image_minor "${_optional} + 46" 2)
+  if(NOT "${_image_major}.${_image_minor}" STREQUAL "${_major}.${_minor}")
+    list(APPEND _failures "image version ${_image_major}.${_image_minor}, not ${_major}.${_minor}")
+  endif()
+  string(FIND "${_hex}" "bd04effe" _fixed)
+  math(EXPR _fixed "${_fixed} / 2")
+  math(EXPR _want_ms "(${_major} << 16) | ${_minor}")
+  math(EXPR _want_ls "${_patch} << 16")
+  foreach(_field "8;12;file version" "16;20;product version")
+    list(GET _field 0 _ms_at)
+    list(GET _field 1 _ls_at)
+    list(GET _field 2 _what)
+    pe_uint(_ms "${_fixed} + ${_ms_at}" 4)
+    pe_uint(_ls "${_fixed} + ${_ls_at}" 4)
+    if(_fixed LESS 0 OR NOT _ms EQUAL _want_ms OR NOT _ls EQUAL _want_ls)
+      list(APPEND _failures "the version resource's ${_what} is not ${VERSION}.0")
+    endif()
+  endforeach()
+  foreach(_text "${VERSION}" "zerlin-probe" "${COPYRIGHT}")
+    string(HEX "${_text}" _utf16)
+    string(REGEX REPLACE "(..)" "\\100" _utf16 "${_utf16}")
+    string(FIND "${_hex}" "${_utf16}" _found)
+    if(_found EQUAL -1)
+      list(APPEND _failures "not among the version resource's strings: ${_text}")
+    endif()
+  endforeach()
+  message("version: ${VERSION}")
+endif()
+
 if(_failures)
   string(REPLACE ";" "\n" _failures "${_failures}")
   message(FATAL_ERROR "${_failures}")

@@ -12,15 +12,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/common.sh
 
+ensure_packages
 # Wine's windows go on a display without a window manager, so that any
 # process may take the foreground; the GNUstep run starts its own display,
 # with a window manager.
-if [ "${1:-}" != "--on-display" ]; then
-  ensure_packages
-  rc=0
-  with_display bash tools/run.sh --on-display || rc=$?
-  exit "$rc"
-fi
+start_display
 started=$SECONDS
 
 # Configures a preset and builds the given targets. The output goes to
@@ -56,12 +52,11 @@ echo "built $gs_lib ($(stat -c %s "$gs_lib") bytes)"
 echo "== Windows x64: the library in a sample host window, under Wine"
 export WINEPREFIX=$win/demo-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine_prefix.sh start >/dev/null
-trap 'tools/wine_prefix.sh stop' EXIT
+trap 'tools/wine_prefix.sh stop; kill "${ZERLIN_PIDS[@]}" 2>/dev/null || true' EXIT
 win_demo=$win/demo
 rm -rf "$win_demo" && mkdir -p "$win_demo"
 tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
 tools/wine_prefix.sh stop
-trap - EXIT
 tools/activity_map.sh windows "$win_demo/screen.png" "$win_demo/samples.txt" "$win/activity-map.png"
 
 echo "== macOS flavour: the library in a sample GNUstep window"

@@ -1,0 +1,73 @@
+// The npm package as a contributor packs it: the Windows build's release
+// files installed into dist/win-x64/ (`cmake --install`), `npm pack` with the
+// pinned npm, and then the tarball installed into a fresh project, where no
+// install script runs, the library arrives unchanged and a script
+// type-checks against the typings. A macOS library is only built on a Mac,
+// so when dist/ has none a stand-in takes its place while packing.
+//   node tests/checks/npm_package.js BUILD_DIR LIBRARY
+"use strict";
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const { execFileSync } = require("child_process");
+
+const root = path.join(__dirname, "..", "..");
+const [buildDir, library] = process.argv.slice(2);
+const npm = path.join(root, "tools", "node", "node_modules", "npm", "bin", "npm-cli.js");
+const tsc = path.join(root, "types", "node_modules", "typescript", "bin", "tsc");
+const work = fs.mkdtempSync(path.join(os.tmpdir(), "zerlin-npm-"));
+const run = (cmd, args, cwd) => execFileSync(cmd, args, { cwd, encoding: "utf8", stdio: ["ignore", "pipe", "inherit"] });
+const npmIn = (cwd, ...args) => run(process.execPath, [npm, ...args, "--no-audit", "--no-fund", "--loglevel=error"], cwd);
+
+const pkg = JSON.parse(fs.readFileSync(path.join(root, "package.json"), "utf8"));
+const macLibrary = pkg.files.find((f) => /^dist\/mac[^/]*\/zerlin-probe\.uxpaddon$/.test(f));
+const standIn = !fs.existsSync(path.join(root, macLibrary));
+const problems = [];
+try {
+  run("cmake", ["--install", buildDir, "--prefix", path.join(root, "dist", "win-x64")]);
+  if (standIn) {
+    fs.mkdirSync(path.dirname(path.join(root, macLibrary)), { recursive: true });
+    fs.writeFileSync(path.join(root, macLibrary), "a stand-in: the macOS library is built on a Mac\n");
+  }
+  const [info] = JSON.parse(npmIn(root, "pack", "--json", "--pack-destination", work));
+  const files = info.files.map((f) => f.path).sort();
+  // Exactly what `files` names, plus what npm always packs.
+  const expected = new Set([...pkg.files, "package.json", "README.md", "LICENSE", ...(pkg.main ? [pkg.main] : [])]);
+  if (info.filename !== `zerlin-probe-${pkg.version}.tgz`) problems.push(`tarball ${info.filename}`);
+  for (const f of expected) if (!files.includes(f)) problems.push(`missing ${f}`);
+  for (const f of files) if (!expected.has(f)) problems.push(`unexpected ${f}`);
+  console.log(`${info.filename}: ${files.join(", ")}`);
+
+  const app = path.join(work, "app");
+  fs.mkdirSync(app);
+  fs.writeFileSync(path.join(app, "package.json"), '{ "name": "probe-user", "private": true }\n');
+  npmIn(app, "install", path.join(work, info.filename));
+  const installed = path.join(app, "node_modules", "zerlin-probe");
+  const scripts = JSON.parse(fs.readFileSync(path.join(installed, "package.json"), "utf8")).scripts || {};
+  for (const s of ["preinstall", "install", "postinstall"]) if (s in scripts) problems.push(`install script ${s}`);
+  if (!fs.readFileSync(library).equals(fs.readFileSync(path.join(installed, "dist", "win-x64", "zerlin-probe.uxpaddon")))) {
+    problems.push("the installed library differs from the build's");
+  }
+  fs.writeFileSync(path.join(app, "use.ts"), `/// <reference types="zerlin-probe" />
+import probe = require("zerlin-probe.uxpaddon");
+
+export async function restingOverHost(): Promise<boolean> {
+  const answer = await probe.getPointer();
+  // @ts-expect-error the answer may be the error value
+  void answer.x;
+  return typeof answer.active === "boolean" && answer.active;
+}
+`);
+  fs.writeFileSync(path.join(app, "tsconfig.json"), JSON.stringify({
+    compilerOptions: { target: "ES2020", module: "commonjs", lib: ["ES2020"], types: [], strict: true, noEmit: true },
+    files: ["use.ts"],
+  }));
+  run(process.execPath, [tsc, "-p", "."], app);
+} catch (err) {
+  problems.push(err.message);
+} finally {
+  if (standIn) fs.rmSync(path.join(root, macLibrary));
+  fs.rmSync(work, { recursive: true, force: true });
+}
+for (const p of problems) console.log(`FAILED: ${p}`);
+process.exit(problems.length ? 1 : 0);
