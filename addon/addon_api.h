@@ -23,7 +23,8 @@ typedef int32_t addon_status;
 // A script-callable function: (environment, per-call information) -> result.
 typedef addon_value__* (*addon_callback)(addon_env__* env,
                                          addon_callback_info__* info);
-// Work queued on one of the host's threads, and the finaliser of its data.
+// Work queued on one of the host's threads, and the finaliser of its data;
+// the queue slots of addon_apis say what a host must do with them.
 typedef void (*addon_thread_callback)(void* data);
 typedef void (*addon_finalizer)(void* data);
 
@@ -154,6 +155,23 @@ struct addon_apis {
   addon_status (*reject_deferred)(addon_env__* env, addon_deferred__* deferred,
                                   addon_value__* rejection);  // slot 89
   void (*reserved_90)(void);
+  // The two queues, and the host's side of their contract. Each call hands
+  // the host one box: `data`, allocated by the addon, with `finalize`, the
+  // only way to free it. From the call on the box is the host's to hold: the
+  // addon does not touch it again, and the host passes `data` only to `cb`
+  // and `finalize`. The host:
+  //  - runs `cb(data)` at most once, on the thread the slot names, and only
+  //    once all that the addon wrote before the queuing call is visible on
+  //    that thread;
+  //  - calls `finalize(data)` exactly once for every box handed over, on
+  //    any thread: after `cb` has returned when the callback runs, and also
+  //    when it never runs (the queue refuses the box, or shuts down with
+  //    the box still in it);
+  //  - finalises every box before it unloads the library: no box may
+  //    outlive the library, since the box and its finaliser belong to it.
+  // The addon does not examine the status these calls return. A refused box
+  // is simply finalised, and its step never runs: the promise that step
+  // would have settled stays pending.
   addon_status (*run_on_scripting_thread)(addon_env__* env,
                                           addon_thread_callback cb, void* data,
                                           addon_finalizer finalize);  // slot 91

@@ -129,6 +129,6 @@ extern "C" addon_value__* uxp_addon_init(addon_env__* env,
 }
 
 extern "C" void uxp_addon_terminate(addon_env__* /*env*/) {
-  // Nothing is held between calls, so unloading has no work to do and
-  // nothing that could fail.
+  // Nothing to release here: tasks still in flight are owned by the boxes
+  // the host holds and end as the host finalises them.
 }

@@ -13,6 +13,10 @@ ZERLIN_EXPORT addon_value__* uxp_addon_init(addon_env__* env,
                                             addon_value__* exports,
                                             const addon_apis* apis);
 
+// Makes no host call and cannot fail. It ends nothing either: the registry
+// keeps the table until the library is unloaded, and each promise still
+// outstanding is carried by boxes the host holds, which the host must run or
+// finalise before it unloads the library.
 ZERLIN_EXPORT void uxp_addon_terminate(addon_env__* env);
 
 }  // extern "C"

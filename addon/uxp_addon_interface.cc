@@ -10,6 +10,9 @@ UxpAddonInterface& UxpAddonInterface::instance() {
 }
 
 void UxpAddonInterface::setAddonAPIs(const addon_apis& apis) {
+  // Comparing only reads the registry, as steps of earlier calls may be doing
+  // on other threads at this moment; only a different table is written.
+  if (std::memcmp(&apis_, &apis, sizeof apis_) == 0) return;
   std::memcpy(&apis_, &apis, sizeof apis_);
 }
 

@@ -7,12 +7,20 @@
 
 namespace zerlin {
 
-// Holds a copy of the host's table, written once at start-up and only read
+// Holds a copy of the host's table, written at start-up and only read
 // afterwards, so it needs no lock. All slots are zero until the first init.
+//
+// A start-up with the table already held writes nothing, so a host may start
+// the addon again with the same table (a reloaded plug-in, or a second one
+// loading this library) while earlier calls are in flight. A host must not
+// pass a different table while anything else may read the registry: another
+// start-up, a getPointer call, or a step whose box has not been finalised.
+// The copy would race with those reads, and only the host can order them.
 class UxpAddonInterface {
  public:
   static UxpAddonInterface& instance();
 
+  // Copies `apis` in, unless the registry already holds the same bytes.
   void setAddonAPIs(const addon_apis& apis);
   const addon_apis& getAddonAPIs() const { return apis_; }
 

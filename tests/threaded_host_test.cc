@@ -1,10 +1,12 @@
 // The two-thread host: boxes run once on their own thread and are finalised
 // after their callback, or unrun at shutdown; and many overlapping
-// getPointer promises through it, which ThreadSanitizer watches.
+// getPointer promises through it, also while the addon is started again,
+// which ThreadSanitizer watches.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,10 +88,12 @@ TEST(TwoThreadHost, BoxesLeftAtShutdownAreFinalisedUnrun) {
 }
 
 // Scripts call getPointer in bursts on the scripting thread while the main
-// thread samples and the scripting thread settles earlier calls.
-TEST(TwoThreadHost, TenThousandOverlappingPromisesEachSettleOnce) {
-  constexpr int kBursts = 100;
-  constexpr int kCallsPerBurst = 100;
+// thread samples and the scripting thread settles earlier calls; `between`
+// runs on the test's own thread after each burst is posted. Every promise
+// settles once, fulfilled, and nothing is left held.
+void CallInOverlappingBursts(
+    size_t bursts, size_t calls_per_burst,
+    const std::function<void(InstalledHost&)>& between) {
   InstalledHost host;
   MainWindowScene scene;
   FakeAppKit& appkit = scene.appkit;
@@ -99,28 +103,45 @@ TEST(TwoThreadHost, TenThousandOverlappingPromisesEachSettleOnce) {
   addon_value__* get_pointer = host.Property(exports, "getPointer");
 
   std::vector<addon_value__*> promises;  // scripting thread only, until idle
-  promises.reserve(kBursts * kCallsPerBurst);
+  promises.reserve(bursts * calls_per_burst);
   host.StartThreads();
-  for (int burst = 0; burst < kBursts; ++burst) {
+  for (size_t burst = 0; burst < bursts; ++burst) {
     host.Post(Queue::kScripting, [&] {
-      for (int i = 0; i < kCallsPerBurst; ++i) {
+      for (size_t i = 0; i < calls_per_burst; ++i) {
         promises.push_back(host.CallFunction(get_pointer));
       }
     });
+    if (between) between(host);
   }
   host.WaitIdle();
   host.StopThreads();
 
-  ASSERT_EQ(promises.size(), static_cast<size_t>(kBursts * kCallsPerBurst));
-  int fulfilled = 0;
+  ASSERT_EQ(promises.size(), bursts * calls_per_burst);
+  size_t fulfilled = 0;
   for (addon_value__* promise : promises) {
     EXPECT_EQ(host.SettleCount(promise), 1);
     fulfilled += host.Describe(promise).rfind("Promise(fulfilled", 0) == 0;
   }
-  EXPECT_EQ(fulfilled, kBursts * kCallsPerBurst);
+  EXPECT_EQ(fulfilled, promises.size());
   EXPECT_EQ(host.BoxesOutstanding(), 0u);
   EXPECT_EQ(host.OpenScopes(), 0);
   EXPECT_EQ(appkit.open_pools, 0);
+}
+
+TEST(TwoThreadHost, TenThousandOverlappingPromisesEachSettleOnce) {
+  CallInOverlappingBursts(100, 100, nullptr);
+}
+
+// Another plug-in loading the library starts it again, on a scripting thread
+// of its own and with the same table, while steps of earlier calls read that
+// table on both threads.
+TEST(TwoThreadHost, StartingAgainWithTheSameTableMidCallsIsRaceFree) {
+  CallInOverlappingBursts(100, 20, [](InstalledHost& host) {
+    for (int start = 0; start < 5; ++start) {
+      addon_value__* exports = host.Object();
+      EXPECT_EQ(uxp_addon_init(host.Env(), exports, &host.Table()), exports);
+    }
+  });
 }
 
 }  // namespace
