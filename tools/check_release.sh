@@ -103,7 +103,7 @@ pack() {
     const files = info.files.map((f) => f.path).sort();
     const required = ["CHANGELOG.md", "LICENSE", "README.md", "dist/win-x64/zerlin-probe.uxpaddon",
                       "package.json", "types/zerlin-probe.d.ts"];
-    const allowed = new Set([...required, "dist/mac-arm64/zerlin-probe.uxpaddon"]);
+    const allowed = new Set([...required, "dist/mac-universal/zerlin-probe.uxpaddon"]);
     const problems = [];
     if (info.filename !== `zerlin-probe-${want}.tgz`) problems.push(`tarball ${info.filename}`);
     for (const f of required) if (!files.includes(f)) problems.push(`missing ${f}`);
