@@ -28,16 +28,18 @@ elseif(APPLE)
     MACHO_COMPATIBILITY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
 endif()
 
+# The macOS library ships universal, arm64 and x86_64: a host that runs
+# under Rosetta, or on an Intel Mac, loads it too.
 set(_zerlin_dist_platform "")
+set(_zerlin_osx_archs ${CMAKE_OSX_ARCHITECTURES})
+list(SORT _zerlin_osx_archs)
 if(ZERLIN_FLOW STREQUAL "sync" AND WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(_zerlin_dist_platform win-x64)
-elseif(ZERLIN_FLOW STREQUAL "promise" AND APPLE AND
-       (CMAKE_OSX_ARCHITECTURES STREQUAL "arm64" OR
-        (NOT CMAKE_OSX_ARCHITECTURES AND CMAKE_SYSTEM_PROCESSOR STREQUAL "arm64")))
-  set(_zerlin_dist_platform mac-arm64)
+elseif(ZERLIN_FLOW STREQUAL "promise" AND APPLE AND _zerlin_osx_archs STREQUAL "arm64;x86_64")
+  set(_zerlin_dist_platform mac-universal)
 endif()
 set(ZERLIN_DIST_PLATFORM "${_zerlin_dist_platform}" CACHE STRING
-  "Release platform of this build's library (win-x64, mac-arm64), or empty for none")
+  "Release platform of this build's library (win-x64, mac-universal), or empty for none")
 
 # Only a build of a shipped platform has release files.
 if(ZERLIN_DIST_PLATFORM)
@@ -51,7 +53,7 @@ if(ZERLIN_DIST_PLATFORM)
     set(ZERLIN_DIST_PLATFORM_NAME "Windows x64")
     set(ZERLIN_DIST_ANSWER "On Windows the answer is the reading itself: {active, scale, x, y}.")
   else()
-    set(ZERLIN_DIST_PLATFORM_NAME "macOS arm64")
+    set(ZERLIN_DIST_PLATFORM_NAME "macOS arm64 and x86_64")
     set(ZERLIN_DIST_ANSWER "On macOS the answer is a promise of {active, scale, viewClass, x, y}.")
   endif()
   string(REGEX REPLACE "." "=" ZERLIN_DIST_UNDERLINE

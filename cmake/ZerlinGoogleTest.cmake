@@ -1,9 +1,12 @@
 # GoogleTest built from source with this project's flags, so that sanitizer
-# builds instrument it too. Debian ships the source in /usr/src/googletest;
-# elsewhere an installed GoogleTest is used, and only where the configuration
-# allows it (the hosted Windows and macOS presets) is one downloaded.
+# builds instrument it too, MSVC builds link the same static runtime, and
+# universal macOS builds get every architecture. Debian ships the source in
+# /usr/src/googletest. Where the configuration asks for it (the msvc and mac
+# presets), a pinned release is downloaded and built: an installed copy may
+# hold only the machine's own architecture or another runtime. Otherwise an
+# installed GoogleTest is used.
 option(ZERLIN_FETCH_GOOGLETEST
-  "Download GoogleTest when neither its source nor an installed copy is found" OFF)
+  "Download and build GoogleTest when its source is not found, rather than use an installed copy" OFF)
 if(NOT TARGET GTest::gmock_main)
   set(ZERLIN_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -13,16 +16,17 @@ if(NOT TARGET GTest::gmock_main)
   set(CMAKE_POLICY_DEFAULT_CMP0091 NEW)
   if(EXISTS "${ZERLIN_GOOGLETEST_SOURCE}/CMakeLists.txt")
     add_subdirectory(${ZERLIN_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  elseif(ZERLIN_FETCH_GOOGLETEST)
+    # v1.15.2 asks for CMake 3.13 or later, which CMake 4 accepts.
+    include(FetchContent)
+    FetchContent_Declare(googletest
+      GIT_REPOSITORY https://github.com/google/googletest.git
+      GIT_TAG v1.15.2 # b514bdc898e2951020cbdca1304b75f5950d1f59
+      GIT_SHALLOW TRUE)
+    FetchContent_MakeAvailable(googletest)
   else()
     find_package(GTest QUIET)
-    if(NOT TARGET GTest::gmock_main AND ZERLIN_FETCH_GOOGLETEST)
-      include(FetchContent)
-      FetchContent_Declare(googletest
-        GIT_REPOSITORY https://github.com/google/googletest.git
-        GIT_TAG v1.15.2
-        GIT_SHALLOW TRUE)
-      FetchContent_MakeAvailable(googletest)
-    elseif(NOT TARGET GTest::gmock_main)
+    if(NOT TARGET GTest::gmock_main)
       message(FATAL_ERROR "GoogleTest not found: install it (Debian: googletest), "
         "point ZERLIN_GOOGLETEST_SOURCE at its source, or configure with "
         "-DZERLIN_FETCH_GOOGLETEST=ON to download it")
