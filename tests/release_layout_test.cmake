@@ -35,7 +35,7 @@ function(check_release dir)
   expect_same("${SOURCE_DIR}/types/zerlin-probe.d.ts" "${dir}/zerlin-probe.d.ts")
   expect_same("${SOURCE_DIR}/LICENSE" "${dir}/LICENSE")
   file(STRINGS "${dir}/README.txt" title LIMIT_COUNT 1)
-  if(NOT title MATCHES "^zerlin-probe ${VERSION} for (Windows x64|macOS arm64)$")
+  if(NOT title MATCHES "^zerlin-probe ${VERSION} for (Windows x64|macOS arm64 and x86_64)$")
     fail("README.txt begins: ${title}")
   endif()
 
