@@ -93,16 +93,23 @@ same_archives() {
 
 # npm pack from the source tree, with this build's library laid out in
 # dist/win-x64/ as `cmake --install` does; then the tarball's contents.
+# The macOS library is built on a Mac only, so the package's prepack guard
+# must refuse here, and the package is made past it.
 pack() {
   cmake --install build/windows --prefix "$root/dist/win-x64" >/dev/null || return 1
-  (npm pack --pack-destination "$work" --json --loglevel=error >"$work/pack.json") || return 1
+  if [ ! -e dist/mac-arm64/zerlin-probe.uxpaddon ] && npm pack --dry-run >/dev/null 2>&1; then
+    echo "  npm pack made a package without the macOS library"
+    return 1
+  fi
+  (npm pack --ignore-scripts --pack-destination "$work" --json --loglevel=error >"$work/pack.json") ||
+    return 1
   node -e '
     const fs = require("fs");
     const [info] = JSON.parse(fs.readFileSync(process.argv[1], "utf8"));
     const want = process.argv[2];
     const files = info.files.map((f) => f.path).sort();
     const required = ["CHANGELOG.md", "LICENSE", "README.md", "dist/win-x64/zerlin-probe.uxpaddon",
-                      "package.json", "types/zerlin-probe.d.ts"];
+                      "lib/index.d.ts", "lib/index.js", "package.json", "types/zerlin-probe.d.ts"];
     const allowed = new Set([...required, "dist/mac-arm64/zerlin-probe.uxpaddon"]);
     const problems = [];
     if (info.filename !== `zerlin-probe-${want}.tgz`) problems.push(`tarball ${info.filename}`);
@@ -131,15 +138,21 @@ install_and_typecheck() {
     echo "the installed library differs from the build's"
     return 1
   fi
+  # The main module loads without the host, and answers a failure for an
+  # object that is no probe.
+  (cd "$app" && node -e '
+    require("zerlin-probe").readPointer({}).then((r) => process.exit(r.code === "invalid" ? 0 : 1))') ||
+    return 1
   cat >"$app/use.ts" <<'TS'
 /// <reference types="zerlin-probe" />
 import probe = require("zerlin-probe.uxpaddon");
+import { readPointer } from "zerlin-probe";
 
 export async function restingOverHost(): Promise<boolean> {
-  const answer = await probe.getPointer();
-  // @ts-expect-error the answer may be the error value
+  const answer = await readPointer(probe);
+  // @ts-expect-error the answer may be a failure
   void answer.x;
-  return answer instanceof Error ? false : answer.active;
+  return typeof answer.active === "boolean" && answer.active;
 }
 TS
   cat >"$app/tsconfig.json" <<'JSON'
