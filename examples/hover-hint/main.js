@@ -5,7 +5,7 @@
 // held button) the hint hides.
 "use strict";
 
-const { HoverDecider, watchPointer } = require("./pointer-watch.js");
+const { HoverDecider, watchPointer } = require("./hover-decider.js");
 
 const hint = /** @type {HTMLElement} */ (document.getElementById("hint"));
 const status = /** @type {HTMLElement} */ (document.getElementById("status"));

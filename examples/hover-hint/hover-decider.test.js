@@ -4,7 +4,7 @@
 
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
-const { readPointer, HoverDecider, watchPointer, STALLED } = require("./pointer-watch.js");
+const { readPointer, HoverDecider, watchPointer, STALLED } = require("./hover-decider.js");
 
 const win = { x: -1920, y: 40, scale: 1.5, active: true };
 const mac = { x: 10.5, y: 20.25, scale: 1, active: false, viewClass: "NSTextView" };
