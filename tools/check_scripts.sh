@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The checks that need no C++ build: the typings type-checked against the
-# example plug-in, every js and ts block of README.md type-checked against
-# the typings, the example's own tests, and the CI workflows. Prints
+# companion and the example plug-in, every js and ts block of README.md
+# compiled against the typings, the companion's and the example's own
+# tests, and the CI workflows. Prints
 # "scripts: N passed, M failed" and, when $ZERLIN_COUNTS names a file,
 # appends "failed total" to it. Without Node.js the first three are skipped
 # with a note, or, under CI=true, fail.
@@ -27,11 +28,11 @@ install_typescript() {
     cp types/package-lock.json "$stamp"
 }
 
-# Runs each example's tests through its own package.json; each test counts
-# on its own in the total.
+# Runs the companion's tests and each example's, each through its own
+# package.json; each test counts on its own in the total.
 example_tests() {
-  local dir log rc pass fail
-  for dir in examples/*/; do
+  local dir name log rc pass fail
+  for dir in ./ examples/*/; do
     [ -f "$dir/package.json" ] || continue
     log=$(mktemp)
     (cd "$dir" && npm test --silent) >"$log" 2>&1
@@ -39,7 +40,9 @@ example_tests() {
     # Node prints "# pass N" with its TAP reporter, "ℹ pass N" with its default one.
     pass=$(sed -n 's/^\(# \|ℹ \)pass \([0-9]*\)$/\2/p' "$log")
     fail=$(sed -n 's/^\(# \|ℹ \)fail \([0-9]*\)$/\2/p' "$log")
-    echo "$(basename "$dir") tests: ${pass:-0} passed, ${fail:-0} failed"
+    name=$(basename "$dir")
+    [ "$dir" = ./ ] && name="zerlin-probe companion"
+    echo "$name tests: ${pass:-0} passed, ${fail:-0} failed"
     if [ "$rc" -ne 0 ]; then
       cat "$log"
       [ "${fail:-0}" -gt 0 ] || fail=1
