@@ -51,10 +51,18 @@ if(ZERLIN_DIST_PLATFORM)
   endif()
   if(ZERLIN_DIST_PLATFORM STREQUAL "win-x64")
     set(ZERLIN_DIST_PLATFORM_NAME "Windows x64")
-    set(ZERLIN_DIST_ANSWER "On Windows the answer is the reading itself: {active, scale, x, y}.")
+    string(CONCAT ZERLIN_DIST_ANSWER
+      "  On Windows the answer is the reading itself, {active, scale, x, y},\n"
+      "  or an error value (code \"-1\"); nothing is thrown.")
   else()
     set(ZERLIN_DIST_PLATFORM_NAME "macOS arm64 and x86_64")
-    set(ZERLIN_DIST_ANSWER "On macOS the answer is a promise of {active, scale, viewClass, x, y}.")
+    string(CONCAT ZERLIN_DIST_ANSWER
+      "  On macOS the answer is a promise of {active, scale, viewClass, x, y}\n"
+      "  (or an error value, code \"-1\", when it cannot be set up). The\n"
+      "  promise rejects with the string \"Unable to read the pointer\" when\n"
+      "  the pointer could not be read, and stays pending while the host's\n"
+      "  main thread is busy, for good if the host drops the queued work or\n"
+      "  refuses to settle it: await it inside try, with a bound on the wait.")
   endif()
   string(REGEX REPLACE "." "=" ZERLIN_DIST_UNDERLINE
          "zerlin-probe ${PROJECT_VERSION} for ${ZERLIN_DIST_PLATFORM_NAME}")

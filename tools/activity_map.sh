@@ -22,9 +22,10 @@ case "$platform" in
     title="macOS flavour, over GNUstep: getPointer().active at each sampled point"
     control="vetoed by a control (button, text field, slider...) or a view inside one"
     web="vetoed by a view whose class contains \\\"WebView\\\", or a view inside one"
-    other="not the host's main window: title bar, second window, other application"
+    other="not the host's main window: another application's, or outside the window"
     notes=("Every view inside a web view or control is vetoed too: macOS judges the view"
-           "under the pointer and every view that contains it.")
+           "under the pointer and every view that contains it. The title bar is active:"
+           "it is part of the main window, and no view lies under it (viewClass \\\"\\\").")
     ;;
   *)
     echo "usage: $0 windows|mac SCREENSHOT SAMPLES OUTPUT.png" >&2

@@ -1,16 +1,21 @@
 // Type-checks every ```js and ```ts block of the given Markdown files
-// against the typings, so that the documentation and the typings cannot
-// drift apart. Each block becomes a file of its own under build/snippets/,
-// wrapped in an async function (blocks may `await` at their top) and laid
-// out so that its lines keep their numbers in the Markdown file; tsc's
-// messages are then reported against the Markdown file itself.
+// against the typings (the library's and the companion's), so that the
+// documentation and the typings cannot drift apart. Each block is written,
+// as it stands, to a file of its own under build/snippets/, with blank
+// lines before it so that its lines keep their numbers in the Markdown
+// file, and is compiled as a module under the two settings that plug-in
+// authors use:
+//
+//   commonjs  "module": "commonjs", "moduleResolution": "node10"
+//   bundler   "module": "esnext", "moduleResolution": "bundler" (ESM for
+//             a bundler, which leaves zerlin-probe.uxpaddon external)
+//
+// both with --strict and checkJs. tsc's messages are reported against the
+// Markdown file itself, each under the setting that gave it.
 //
 //   node types/check-snippets.js README.md [MORE.md ...]
 //
-// Rules for blocks: a JavaScript block that uses `probe` without declaring
-// it gets `const probe = require("zerlin-probe.uxpaddon")`; single-line
-// `import` statements of a TypeScript block are lifted out of the wrapper.
-// Exits 0 when every block compiles, 1 otherwise.
+// Exits 0 when every block compiles under both settings, 1 otherwise.
 "use strict";
 
 const fs = require("node:fs");
@@ -20,6 +25,11 @@ const { spawnSync } = require("node:child_process");
 const typesDir = __dirname;
 const outDir = path.join(typesDir, "build", "snippets");
 const fence = /^```(js|javascript|ts|typescript)\s*$/;
+
+const settings = {
+  commonjs: { target: "ES2020", module: "commonjs", moduleResolution: "node10" },
+  bundler: { target: "ES2022", module: "esnext", moduleResolution: "bundler" },
+};
 
 /** @returns {{lang: "js" | "ts", start: number, lines: string[]}[]} */
 function blocksOf(text) {
@@ -38,61 +48,61 @@ function blocksOf(text) {
   return blocks;
 }
 
-/** The block as a file whose line N is line N of the Markdown file. */
-function fileFor(block, name) {
-  const imports = [];
-  const body = block.lines.map((line) => {
-    if (block.lang === "ts" && /^import\s.*;\s*$/.test(line)) {
-      imports.push(line.trim());
-      return "";
-    }
-    return line;
-  });
-  const source = body.join("\n");
-  let opening = `${imports.join(" ")} async function ${name}() {`;
-  if (block.lang === "js" && /\bprobe\b/.test(source) &&
-      !/\b(const|let|var)\s+probe\b/.test(source)) {
-    opening += ' const probe = require("zerlin-probe.uxpaddon");';
-  }
-  const padding = "\n".repeat(block.start - 1);
-  return `${padding}${opening}\n${source}\n}\nvoid ${name};\n`;
+/** Runs tsc over the snippet files under one setting; answers its report. */
+function compile(name, files) {
+  const config = path.join(outDir, `tsconfig.${name}.json`);
+  fs.writeFileSync(config, JSON.stringify({
+    compilerOptions: {
+      ...settings[name],
+      lib: ["ES2022", "DOM"],
+      types: [],
+      strict: true,
+      allowJs: true,
+      checkJs: true,
+      noEmit: true,
+      // Each block is a file of its own, as each of an author's files is.
+      moduleDetection: "force",
+      paths: { "zerlin-probe": ["../../../lib/index.d.ts"] },
+    },
+    files: ["../../zerlin-probe.d.ts", ...files],
+  }, null, 2));
+  const tsc = spawnSync(path.join(typesDir, "node_modules", ".bin", "tsc"),
+                        ["-p", config, "--pretty", "false"], { encoding: "utf8" });
+  return { ok: tsc.status === 0, report: `${tsc.stdout}${tsc.stderr}` };
 }
 
 function main(files) {
   fs.rmSync(outDir, { recursive: true, force: true });
   fs.mkdirSync(outDir, { recursive: true });
   const sources = new Map();  // generated file name -> Markdown file
-  let count = 0;
   for (const file of files) {
     const base = path.basename(file).replace(/\W/g, "_");
     for (const block of blocksOf(fs.readFileSync(file, "utf8"))) {
-      const name = `${base}_line${block.start + 1}`;
-      const out = `${name}.${block.lang}`;
-      fs.writeFileSync(path.join(outDir, out), fileFor(block, name));
+      const out = `${base}_line${block.start + 1}.${block.lang}`;
+      const padding = "\n".repeat(block.start);
+      fs.writeFileSync(path.join(outDir, out), `${padding}${block.lines.join("\n")}\n`);
       sources.set(out, file);
-      count++;
     }
   }
-  if (count === 0) {
+  if (sources.size === 0) {
     console.log(`no js or ts blocks found in ${files.join(", ")}`);
     return 1;
   }
-  fs.writeFileSync(path.join(outDir, "tsconfig.json"), JSON.stringify({
-    extends: "../../tsconfig.json",
-    // Snippets may show a value without using it.
-    compilerOptions: { noUnusedLocals: false, noUnusedParameters: false },
-    files: ["../../zerlin-probe.d.ts", ...sources.keys()],
-  }, null, 2));
-  const tsc = spawnSync(path.join(typesDir, "node_modules", ".bin", "tsc"),
-                        ["-p", outDir, "--pretty", "false"], { encoding: "utf8" });
-  let report = `${tsc.stdout}${tsc.stderr}`;
-  for (const [out, file] of sources) {
-    report = report.replace(new RegExp(`\\S*build/snippets/${out}\\(`, "g"), `${file}(`);
+  let ok = true;
+  for (const name of Object.keys(settings)) {
+    const result = compile(name, [...sources.keys()]);
+    let report = result.report;
+    for (const [out, file] of sources) {
+      report = report.replace(new RegExp(`\\S*build/snippets/${out.replace(".", "\\.")}\\(`, "g"),
+                              `${file}(`);
+    }
+    process.stdout.write(report.replace(/^(?=\S)/gm, `[${name}] `));
+    ok &&= result.ok;
   }
-  process.stdout.write(report);
-  console.log(`${count} snippets from ${files.join(", ")}: ` +
-              (tsc.status === 0 ? "all compile" : "some do not compile"));
-  return tsc.status === 0 ? 0 : 1;
+  console.log(`${sources.size} snippets from ${files.join(", ")}, each compiled as a module ` +
+              `under ${Object.keys(settings).join(" and ")}: ` +
+              (ok ? "all compile" : "some do not compile"));
+  return ok ? 0 : 1;
 }
 
 process.exitCode = main(process.argv.slice(2).length > 0 ? process.argv.slice(2)

@@ -2,6 +2,7 @@
 // an error, and the rest must compile.
 import probe = require("zerlin-probe.uxpaddon");
 import type { MacProbe, WindowsProbe } from "zerlin-probe.uxpaddon";
+import { readPointer, watchPointer } from "zerlin-probe";
 
 // Either platform: await the answer, then tell a reading from the error
 // value by its boolean `active`.
@@ -40,3 +41,41 @@ export async function describeMac(): Promise<string> {
 
 // @ts-expect-error the two platforms' probes are not interchangeable
 export const mixedUp: MacProbe = onWindows;
+
+// The macOS promise types its rejection where TypeScript can: in `catch`.
+export function macRejection(): void {
+  const answer = onMac.getPointer();
+  if (!("then" in answer)) return;
+  void answer.catch((reason) => {
+    const text: "Unable to read the pointer" = reason;
+    // @ts-expect-error the rejection is a string, not an Error
+    return reason.message ?? text;
+  });
+}
+
+// The companion gives each platform's reading, or a failure, never a throw.
+export async function describeWithCompanion(): Promise<string> {
+  const either = await readPointer(probe, { timeoutMs: 500 });
+  if (typeof either.active !== "boolean") {
+    // @ts-expect-error failures carry a code from a fixed set
+    const impossible: typeof either.code = "ENOENT";
+    return `${either.code}: ${either.message} ${impossible}`;
+  }
+  const view: string | undefined = either.viewClass;
+  const onWin = await readPointer(onWindows);
+  // A Windows probe gives Windows readings: no view class.
+  if (typeof onWin.active === "boolean") {
+    const none: undefined = onWin.viewClass;
+    return `${none}`;
+  }
+  const macReading = await readPointer(onMac);
+  if (typeof macReading.active === "boolean") return macReading.viewClass;
+  const stop = watchPointer(onMac, {
+    onReading: (reading) => void reading.viewClass.length,
+    onError: (failure) => void failure.code,
+  });
+  stop();
+  // @ts-expect-error the watch needs the probe
+  watchPointer({ intervalMs: 100 });
+  return `${view}`;
+}

@@ -1,9 +1,10 @@
 // The npm package as a contributor packs it: the Windows build's release
 // files installed into dist/win-x64/ (`cmake --install`), `npm pack` with the
 // pinned npm, and then the tarball installed into a fresh project, where no
-// install script runs, the library arrives unchanged and a script
-// type-checks against the typings. A macOS library is only built on a Mac,
-// so when dist/ has none a stand-in takes its place while packing.
+// install script runs, the library arrives unchanged, the companion loads
+// and a script type-checks against both typings. A macOS library is only
+// built on a Mac: without one, `npm pack` must refuse, and a stand-in then
+// takes its place while packing.
 //   node tests/checks/npm_package.js BUILD_DIR LIBRARY
 "use strict";
 const fs = require("fs");
@@ -26,6 +27,13 @@ const problems = [];
 try {
   run("cmake", ["--install", buildDir, "--prefix", path.join(root, "dist", "win-x64")]);
   if (standIn) {
+    let refused = false;
+    try {
+      execFileSync(process.execPath, [npm, "pack", "--dry-run"], { cwd: root, stdio: "ignore" });
+    } catch {
+      refused = true;
+    }
+    if (!refused) problems.push("npm pack made a package without the macOS library");
     fs.mkdirSync(path.dirname(path.join(root, macLibrary)), { recursive: true });
     fs.writeFileSync(path.join(root, macLibrary), "a stand-in: the macOS library is built on a Mac\n");
   }
@@ -48,12 +56,17 @@ try {
   if (!fs.readFileSync(library).equals(fs.readFileSync(path.join(installed, "dist", "win-x64", "zerlin-probe.uxpaddon")))) {
     problems.push("the installed library differs from the build's");
   }
+  // The companion loads without the host, and answers a failure for an
+  // object that is no probe.
+  run(process.execPath, ["-e",
+    'require("zerlin-probe").readPointer({}).then((r) => process.exit(r.code === "invalid" ? 0 : 1))'], app);
   fs.writeFileSync(path.join(app, "use.ts"), `/// <reference types="zerlin-probe" />
 import probe = require("zerlin-probe.uxpaddon");
+import { readPointer } from "zerlin-probe";
 
 export async function restingOverHost(): Promise<boolean> {
-  const answer = await probe.getPointer();
-  // @ts-expect-error the answer may be the error value
+  const answer = await readPointer(probe);
+  // @ts-expect-error the answer may be a failure
   void answer.x;
   return typeof answer.active === "boolean" && answer.active;
 }

@@ -361,6 +361,33 @@ char Classify(const Reading& r, POINT point) {
   return 'O';
 }
 
+bool At(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+
+// One sample of the activity map. It counts only when the arranged state
+// held around the reading: the cursor read back at `point` before and after
+// it, the reading's own position is `point` (the probe judged the window at
+// that position), the frame stayed in front and no button was held. Under
+// load Wine may still deliver motion from an earlier position after the
+// cursor was put, so a sample that misses is taken again after a settled
+// move, a bounded number of times; false when it never held.
+bool SampleAt(LoadedAddon& addon, HWND frame, POINT point, Reading& r) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    // The first try skips the settling wait, which most points do not need.
+    MoveCursor(point, /*settle=*/attempt > 0);
+    if (GetForegroundWindow() != frame) BringToFront(frame);
+    POINT before{};
+    if (!GetCursorPos(&before) || !At(before, point)) continue;
+    r = addon.Read();
+    POINT after{};
+    if (r.ok && r.x == point.x && r.y == point.y && GetCursorPos(&after) &&
+        At(after, point) && GetForegroundWindow() == frame &&
+        !AnyButtonHeld()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // One live reading of the demo: where, the verdict it should give and why.
 struct Spot {
   std::string name;
@@ -439,11 +466,18 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   samples << "area " << area.left << ' ' << area.top << ' ' << area.right << ' '
           << area.bottom << ' ' << step << '\n';
   std::map<char, int> counts;
+  int missed = 0;
   for (LONG y = area.top + step / 2; y < area.bottom; y += step) {
     for (LONG x = area.left + step / 2; x < area.right; x += step) {
       const POINT point{x, y};
-      MoveCursor(point, /*settle=*/false);  // a stray dot costs less than time
-      const char kind = Classify(addon.Read(), point);
+      Reading r;
+      // A point whose arranged state never held is left off the map rather
+      // than drawn with a verdict that belongs elsewhere.
+      if (!SampleAt(addon, frame, point, r)) {
+        ++missed;
+        continue;
+      }
+      const char kind = Classify(r, point);
       ++counts[kind];
       samples << x << ' ' << y << ' ' << kind << '\n';
     }
@@ -451,9 +485,10 @@ int RunDemo(const std::string& addon_path, const std::string& dir) {
   samples.close();
   std::printf(
       "Sampled %d points: %d active, %d over a control, %d over a web view, "
-      "%d not over the host's window\n",
+      "%d not over the host's window; %d left off (the cursor did not hold "
+      "there)\n",
       counts['A'] + counts['C'] + counts['W'] + counts['O'], counts['A'],
-      counts['C'], counts['W'], counts['O']);
+      counts['C'], counts['W'], counts['O'], missed);
 
   // Hands over to the screenshot and waits until it is taken.
   MoveCursor(POINT{GetSystemMetrics(SM_CXSCREEN) - 10,
