@@ -79,7 +79,7 @@ export async function restingOverHost(): Promise<boolean> {
 } catch (err) {
   problems.push(err.message);
 } finally {
-  if (standIn) fs.rmSync(path.join(root, macLibrary));
+  if (standIn) fs.rmSync(path.dirname(path.join(root, macLibrary)), { recursive: true });
   fs.rmSync(work, { recursive: true, force: true });
 }
 for (const p of problems) console.log(`FAILED: ${p}`);
