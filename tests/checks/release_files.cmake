@@ -2,9 +2,12 @@
 # the archive that CPack makes with its checksum file beside it. Both hold
 # exactly the library, the typings, LICENSE, README.txt and SHA256SUMS,
 # the same bytes as the build's and the source's, and checksums that hold.
+# With -DTOOLCHAIN, also that they are reproducible: the sources copied to
+# another folder and built there anew (tests off) give the same library,
+# and the same archive when both are packed at the commit's time.
 #   -DBUILD_DIR= -DCONFIG= -DSOURCE_DIR= -DPLATFORM= -DVERSION=
-#   -DLIBRARY=(this build's library) -DCPACK=(the cpack program)
-set(out "${BUILD_DIR}/release_layout_test")
+#   -DLIBRARY=(this build's library) -DCPACK=(the cpack program) [-DTOOLCHAIN=]
+set(out "${BUILD_DIR}/release_files_test")
 set(name "zerlin-probe-${VERSION}-${PLATFORM}")
 
 function(fail)
@@ -25,6 +28,13 @@ function(expect_same a b)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${a}" "${b}" RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     fail("${b} differs from ${a}")
+  endif()
+endfunction()
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
+  if(NOT rc EQUAL 0)
+    fail("${ARGN}:\n${log}")
   endif()
 endfunction()
 
@@ -58,22 +68,20 @@ function(check_release dir)
 endfunction()
 
 file(REMOVE_RECURSE "${out}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}"
-                --prefix "${out}/install" RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  fail("install failed: ${rc}")
-endif()
+run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${out}/install")
 check_release("${out}/install")
 
 set(config_args "")
 if(CONFIG)
   set(config_args -C "${CONFIG}")
 endif()
-execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" ${config_args}
-                -B "${out}/package" RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
-if(NOT rc EQUAL 0)
-  fail("cpack failed: ${rc}\n${log}")
+# Dated at the commit, as a release is, so that packing again matches.
+execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY "${SOURCE_DIR}"
+  OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(epoch)
+  set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
 endif()
+run("${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" ${config_args} -B "${out}/package")
 file(GLOB packages RELATIVE "${out}/package" "${out}/package/*.zip*")
 if(NOT packages STREQUAL "${name}.zip;${name}.zip.sha256")
   fail("packages: ${packages}")
@@ -99,4 +107,32 @@ check_release("${out}/unpacked/${name}")
 foreach(f LICENSE README.txt SHA256SUMS zerlin-probe.d.ts zerlin-probe.uxpaddon)
   expect_same("${out}/install/${f}" "${out}/unpacked/${name}/${f}")
 endforeach()
+
+if(TOOLCHAIN)
+  execute_process(COMMAND git ls-files -co --exclude-standard WORKING_DIRECTORY "${SOURCE_DIR}"
+    OUTPUT_VARIABLE tracked)
+  string(REPLACE "\n" ";" tracked "${tracked}")
+  set(copy "${out}/elsewhere/zerlin-probe")
+  foreach(file IN LISTS tracked)
+    if(EXISTS "${SOURCE_DIR}/${file}" AND NOT IS_DIRECTORY "${SOURCE_DIR}/${file}")
+      get_filename_component(dir "${copy}/${file}" DIRECTORY)
+      file(COPY "${SOURCE_DIR}/${file}" DESTINATION "${dir}")
+    endif()
+  endforeach()
+  string(REPLACE "${SOURCE_DIR}" "${copy}" toolchain "${TOOLCHAIN}")
+  run("${CMAKE_COMMAND}" -S "${copy}" -B "${out}/second" -DCMAKE_TOOLCHAIN_FILE=${toolchain}
+      -DCMAKE_BUILD_TYPE=Release -DZERLIN_BUILD_TESTS=OFF)
+  run("${CMAKE_COMMAND}" --build "${out}/second" --target zerlin_probe)
+  run("${CPACK}" --config "${out}/second/CPackConfig.cmake" -B "${out}/second-package")
+  foreach(f "${LIBRARY};second/pointer/zerlin-probe.uxpaddon" "package/${name}.zip;second-package/${name}.zip")
+    list(GET f 0 first)
+    list(GET f 1 second)
+    if(NOT IS_ABSOLUTE "${first}")
+      set(first "${out}/${first}")
+    endif()
+    file(SHA256 "${first}" hash)
+    message("${hash}  ${first}, and the second build's")
+    expect_same("${first}" "${out}/${second}")
+  endforeach()
+endif()
 file(REMOVE_RECURSE "${out}")
