@@ -19,7 +19,7 @@ for preset in "${presets[@]}"; do
   rm -f "build/$preset/junit.xml"
   CMAKE_BUILD_PARALLEL_LEVEL=$(nproc) CTEST_PARALLEL_LEVEL=$(nproc) \
     cmake --workflow --preset "$preset" >"build/logs/$preset.log" 2>&1 || status=1
-  cmake -DPRESET="$preset" -DSECONDS=$((SECONDS - started)) -P tools/test_report.cmake
+  cmake -DPRESET="$preset" -DSECONDS=$((SECONDS - started)) -P tools/test_report.cmake || status=1
 done
 cmake -DPRESETS="${presets[*]}" -P tools/test_report.cmake
 exit "$status"
