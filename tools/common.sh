@@ -26,12 +26,16 @@ ensure_packages() {
 # Both end when the calling shell exits.
 start_display() {
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    local n=99
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it on fd 3 once it is
+    # ready: a number guessed from /tmp may be taken by a server that this
+    # /tmp cannot see (a container's, say).
+    local number
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
     ZERLIN_PIDS+=("$!")
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$number")"
+    rm -f "$number"
   fi
   if [ "${1:-}" = "--wm" ] && ! pgrep -x openbox >/dev/null; then
     openbox >/dev/null 2>&1 &
