@@ -7,43 +7,6 @@
 
 namespace zerlin::test_host {
 
-struct TestHost::Node {
-  enum class Kind {
-    kUndefined,
-    kNull,
-    kBoolean,
-    kNumber,
-    kString,
-    kArray,
-    kObject,
-    kFunction,
-    kError,
-    kPromise,
-  };
-  Kind kind = Kind::kUndefined;
-  int32_t type_code = TypeCode::kUndefined;
-  bool flag = false;
-  double number = 0.0;
-  std::string text;  // string bytes; a function's name
-  std::optional<std::pair<uint64_t, uint64_t>> string_report;
-  std::vector<addon_value__*> elements;
-  std::vector<std::pair<std::string, addon_value__*>> properties;
-  addon_callback callback = nullptr;
-  addon_value__* code = nullptr;     // error
-  addon_value__* message = nullptr;  // error
-  int settled = 0;                   // promise: settle calls that took effect
-  bool deferred_used = false;        // promise: a settle call was made
-  bool rejected = false;
-  addon_value__* result = nullptr;
-
-  static Node Of(Kind kind, int32_t code) {
-    Node node;
-    node.kind = kind;
-    node.type_code = code;
-    return node;
-  }
-};
-
 namespace {
 
 const char* const kOpNames[] = {
