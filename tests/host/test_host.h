@@ -224,8 +224,8 @@ class TestHost {
     addon_callback callback = nullptr;
     addon_value__* code = nullptr;     // error
     addon_value__* message = nullptr;  // error
-    int settled = 0;             // promise: settle calls that took effect
-    bool deferred_used = false;  // promise: a settle call was made
+    int settled = 0;                   // promise: settle calls that took effect
+    bool deferred_used = false;        // promise: a settle call was made
     bool rejected = false;
     addon_value__* result = nullptr;
 
