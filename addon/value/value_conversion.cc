@@ -13,10 +13,6 @@
 namespace zerlin {
 namespace {
 
-const addon_apis& Apis() {
-  return UxpAddonInterface::instance().getAddonAPIs();
-}
-
 // Counts how deep the host-value reader is on this thread, so that a host
 // value that contains itself ends in an exception, not a stack overflow.
 class DepthGuard {
@@ -149,8 +145,8 @@ addon_value__* Convert(const addon_apis& apis, addon_env__* env,
 
 Value::Value(addon_env__* env, addon_value__* value) : kind_(Kind::Undefined) {
   DepthGuard depth;
-  const Kind kind = GetType(Apis(), env, value);
-  const addon_apis& apis = Apis();
+  const addon_apis& apis = HostApis();
+  const Kind kind = GetType(apis, env, value);
   switch (kind) {
     case Kind::Undefined:
       break;
@@ -188,7 +184,7 @@ addon_value__* Value::Convert(addon_env__* env) const {
 }
 
 addon_value__* Value::ConvertValue(addon_env__* env, const Value& value) {
-  return ConvertWith(Apis(), env, value);
+  return ConvertWith(HostApis(), env, value);
 }
 
 // The table is fetched once per conversion: it is written once at start-up
