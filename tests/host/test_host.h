@@ -55,15 +55,12 @@ enum class Op {
 };
 const char* OpName(Op op);
 
-// Type codes this host answers from type_of. Arrays have a code of their
-// own; objects, errors and promises answer kObject.
+// Type codes this host answers from type_of besides the addon's own
+// (addon_type_*, for undefined, booleans, numbers, strings and objects).
+// Arrays have a code of their own; objects, errors and promises answer
+// addon_type_object.
 enum TypeCode : int32_t {
-  kUndefined = 0,
   kNull = 1,
-  kBoolean = 2,
-  kNumber = 3,
-  kString = 4,
-  kObject = 6,
   kFunction = 7,
   kArray = 8,
 };
@@ -214,7 +211,7 @@ class TestHost {
       kPromise,
     };
     Kind kind = Kind::kUndefined;
-    int32_t type_code = TypeCode::kUndefined;
+    int32_t type_code = addon_type_undefined;
     bool flag = false;
     double number = 0.0;
     std::string text;  // string bytes; a function's name
