@@ -29,9 +29,9 @@ elseif(APPLE)
 endif()
 
 set(_zerlin_dist_platform "")
-if(ZERLIN_FLOW STREQUAL "sync" AND WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+if(ZERLIN_PLATFORM STREQUAL "windows" AND WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(_zerlin_dist_platform win-x64)
-elseif(ZERLIN_FLOW STREQUAL "promise" AND APPLE AND
+elseif(ZERLIN_PLATFORM STREQUAL "mac" AND APPLE AND
        (CMAKE_OSX_ARCHITECTURES STREQUAL "arm64" OR
         (NOT CMAKE_OSX_ARCHITECTURES AND CMAKE_SYSTEM_PROCESSOR STREQUAL "arm64")))
   set(_zerlin_dist_platform mac-arm64)
