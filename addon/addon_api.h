@@ -28,6 +28,16 @@ typedef addon_value__* (*addon_callback)(addon_env__* env,
 typedef void (*addon_thread_callback)(void* data);
 typedef void (*addon_finalizer)(void* data);
 
+// What type_of answers for the kinds of value the addon reads. Every other
+// code is the host's own; arrays among them are told apart with is_array.
+enum addon_type_code : int32_t {
+  addon_type_undefined = 0,
+  addon_type_boolean = 2,
+  addon_type_number = 3,
+  addon_type_string = 4,
+  addon_type_object = 6,
+};
+
 struct addon_apis {
   void (*reserved_00)(void);
   void (*reserved_01)(void);

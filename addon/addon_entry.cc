@@ -95,8 +95,8 @@ void ReportFailure(const addon_apis& apis, addon_env__* env,
   Report(apis, env, prefix, reason);
 }
 
-void RegisterScriptFunctions(addon_env__* env, addon_value__* exports,
-                             const addon_apis& apis) {
+void RegisterScriptFunctions(addon_env__* env, addon_value__* exports) {
+  const addon_apis& apis = HostApis();
   addon_value__* fn = nullptr;
   Check(apis.create_function(env, nullptr, 0, kGetPointer, nullptr, &fn));
   Check(apis.set_named_property(env, exports, "getPointer", fn));
@@ -119,11 +119,12 @@ extern "C" addon_value__* uxp_addon_init(addon_env__* env,
     return nullptr;
   }
   UxpAddonInterface::instance().setAddonAPIs(*apis);
+  // From here on the host is reached through the registry, as everywhere.
   try {
-    zerlin::RegisterScriptFunctions(env, exports, *apis);
+    zerlin::RegisterScriptFunctions(env, exports);
     return exports;
   } catch (...) {
-    zerlin::ReportFailure(*apis, env, zerlin::kInitFailed);
+    zerlin::ReportFailure(zerlin::HostApis(), env, zerlin::kInitFailed);
     return nullptr;
   }
 }

@@ -29,6 +29,12 @@ class UxpAddonInterface {
   addon_apis apis_{};
 };
 
+// The host's table as the registry holds it: the one way the addon reaches
+// the host once start-up has stored the table.
+inline const addon_apis& HostApis() {
+  return UxpAddonInterface::instance().getAddonAPIs();
+}
+
 // Returns when `status` is zero; otherwise throws the bare text "error".
 void Check(addon_status status);
 

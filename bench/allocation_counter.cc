@@ -1,28 +1,21 @@
 #include "bench/allocation_counter.h"
 
-#include <cstdlib>
-#include <new>
+#include "tests/host/allocation_hook.h"
 
 namespace zerlin::bench {
 namespace {
 
 thread_local uint64_t allocations = 0;
 
-void* Allocate(size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
+void Count() { ++allocations; }
+
+// Installed before main, so that every benchmark's allocations count.
+struct Install {
+  Install() { test_host::SetAllocationHook(&Count); }
+} install;
 
 }  // namespace
 
 uint64_t AllocationsOnThisThread() { return allocations; }
 
 }  // namespace zerlin::bench
-
-void* operator new(size_t size) { return zerlin::bench::Allocate(size); }
-void* operator new[](size_t size) { return zerlin::bench::Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }

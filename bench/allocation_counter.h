@@ -1,6 +1,7 @@
-// Counts the allocations made on the calling thread, through a replaced
-// operator new that does no more than that, so that the count costs the
-// figures next to nothing. Link bench/allocation_counter.cc to install it.
+// Counts the allocations made on each thread, through the allocation hook
+// that the tests use too (tests/host/allocation_hook.h); the count costs
+// the figures next to nothing. Link bench/allocation_counter.cc and
+// zerlin_allocation_hook to install it.
 #ifndef ZERLIN_BENCH_ALLOCATION_COUNTER_H_
 #define ZERLIN_BENCH_ALLOCATION_COUNTER_H_
 

@@ -23,7 +23,7 @@ Value pointerState() { return ReadPointerState(PlatformAppKitQueries()); }
 // script value, so that no script waits forever on its promise.
 void RejectUnableToRead(addon_env__* env, addon_deferred__* deferred) {
   try {
-    const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
+    const addon_apis& apis = HostApis();
     HandlerScope scope(env);
     addon_value__* text = nullptr;
     Check(apis.create_string(env, kUnableToRead, std::strlen(kUnableToRead),
@@ -42,7 +42,7 @@ void SettleOnScriptingThread(Task& task, addon_env__* env,
                              addon_deferred__* deferred) {
   bool settle_called = false;
   try {
-    const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
+    const addon_apis& apis = HostApis();
     HandlerScope scope(env);
     bool is_error = false;
     const Value& result = task.GetResult(is_error);

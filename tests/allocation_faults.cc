@@ -1,9 +1,9 @@
 #include "tests/allocation_faults.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 
+#include "tests/host/allocation_hook.h"
 #include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
@@ -13,18 +13,17 @@ std::atomic<bool> armed{false};
 std::atomic<size_t> counted{0};
 std::atomic<size_t> fail_at{0};
 
-void* Allocate(size_t size) {
+void CountOrFail() {
   if (armed.load(std::memory_order_relaxed) && !TestHost::InHostCall()) {
     const size_t n = counted.fetch_add(1) + 1;
     if (n == fail_at.load()) throw std::bad_alloc();
   }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
 }
 
 }  // namespace
 
 void AllocationFaults::Arm(size_t n) {
+  SetAllocationHook(&CountOrFail);
   counted = 0;
   fail_at = n;
   armed = true;
@@ -52,10 +51,3 @@ size_t AllocationFaults::Sweep(const std::function<void()>& action,
 }
 
 }  // namespace zerlin::test_host
-
-void* operator new(size_t size) { return zerlin::test_host::Allocate(size); }
-void* operator new[](size_t size) { return zerlin::test_host::Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }

@@ -18,19 +18,12 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 // The host's main window (number 7, bottom-left corner at (40,100)) with a
-// plain content view under the pointer at (100,300).
-struct Scene {
-  FakeAppKit appkit;
+// plain content view under the pointer at (100,300), inside the frame view
+// that AppKit puts around a window's content.
+struct Scene : MainWindowScene {
   FakeView frame{"NSThemeFrame"};
-  FakeView content{"NSView", false, &frame};
-  FakeWindow window{7, {40, 100}, &content};
 
-  Scene() {
-    appkit.windows = {&window};
-    appkit.main = &window;
-    appkit.number_at_point = 7;
-    appkit.hit = &content;
-  }
+  Scene() { content.superview = &frame; }
 
   // The answer as one line, every key in map order: shows that there are
   // exactly the five keys and their kinds.

@@ -97,7 +97,7 @@ TEST(ToHost, AFailedCallStopsTheConversion) {
 TEST(FromHost, TypeCodesDecideTheKind) {
   InstalledHost host;
   addon_value__* array_as_object = host.Array({host.Number(7)});
-  host.SetTypeCode(array_as_object, kObject);
+  host.SetTypeCode(array_as_object, addon_type_object);
   Value map(host.Env(), array_as_object);
   EXPECT_EQ(map.GetMap().at("0").GetNumber(), 7.0);
   EXPECT_THAT(host.Ops(), Not(Contains("is_array")));

@@ -12,7 +12,7 @@ constexpr char kUnknownException[] = "unknown exception";
 
 addon_value__* MakeError(addon_env__* env, const char* message,
                          size_t length) noexcept {
-  const addon_apis& apis = UxpAddonInterface::instance().getAddonAPIs();
+  const addon_apis& apis = HostApis();
   addon_value__* code = nullptr;
   apis.create_string(env, "-1", 2, &code);
   addon_value__* text = nullptr;

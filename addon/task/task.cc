@@ -5,13 +5,6 @@
 #include "addon/uxp_addon_interface.h"
 
 namespace zerlin {
-namespace {
-
-const addon_apis& Apis() {
-  return UxpAddonInterface::instance().getAddonAPIs();
-}
-
-}  // namespace
 
 std::shared_ptr<Task> Task::Create() {
   // The task and its share count in one allocation.
@@ -54,7 +47,7 @@ addon_value__* Task::Schedule(addon_env__* env,
   }
   mainThreadHandler_ = handler;
   addon_value__* promise = nullptr;
-  const addon_apis& apis = Apis();
+  const addon_apis& apis = HostApis();
   const addon_status status = apis.create_promise(env, &deferred_, &promise);
   // A host may write out a handle even when it reports failure; keeping it
   // would leave the task refusing every later operation.
@@ -73,8 +66,8 @@ addon_value__* Task::Schedule(addon_env__* env,
 void Task::ScheduleOnScriptingThread(const ScriptingThreadHandler& handler) {
   scriptingThreadHandler_ = handler;
   TaskWrapper* wrapper = NewBox(scriptingBox_, scriptingBoxUsed_);
-  Apis().run_on_scripting_thread(env_, &TaskWrapper::ScriptingThreadThunk,
-                                 wrapper, &TaskWrapperDestructor);
+  HostApis().run_on_scripting_thread(env_, &TaskWrapper::ScriptingThreadThunk,
+                                     wrapper, &TaskWrapperDestructor);
 }
 
 void Task::InvokeMainThreadHandler() {
@@ -132,9 +125,9 @@ void TaskWrapperDestructor(void* data) {
 }
 
 HandlerScope::HandlerScope(addon_env__* env) : env_(env), scope_(nullptr) {
-  Check(Apis().open_handle_scope(env_, &scope_));
+  Check(HostApis().open_handle_scope(env_, &scope_));
 }
 
-HandlerScope::~HandlerScope() { Apis().close_handle_scope(env_, scope_); }
+HandlerScope::~HandlerScope() { HostApis().close_handle_scope(env_, scope_); }
 
 }  // namespace zerlin

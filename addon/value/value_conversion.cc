@@ -13,10 +13,6 @@
 namespace zerlin {
 namespace {
 
-const addon_apis& Apis() {
-  return UxpAddonInterface::instance().getAddonAPIs();
-}
-
 // Counts how deep the host-value reader is on this thread, so that a host
 // value that contains itself ends in an exception, not a stack overflow.
 class DepthGuard {
@@ -36,27 +32,21 @@ class DepthGuard {
 };
 thread_local int DepthGuard::depth_ = 0;
 
-// Host type codes the reader knows; every other code is a list or nothing.
-constexpr int32_t kUndefinedType = 0;
-constexpr int32_t kBooleanType = 2;
-constexpr int32_t kNumberType = 3;
-constexpr int32_t kStringType = 4;
-constexpr int32_t kObjectType = 6;
-
+// Every type code but the five the reader knows is a list or nothing.
 Value::Kind GetType(const addon_apis& apis, addon_env__* env,
                     addon_value__* value) {
   int32_t type = 0;
   Check(apis.type_of(env, value, &type));
   switch (type) {
-    case kUndefinedType:
+    case addon_type_undefined:
       return Value::Kind::Undefined;
-    case kBooleanType:
+    case addon_type_boolean:
       return Value::Kind::Boolean;
-    case kNumberType:
+    case addon_type_number:
       return Value::Kind::Number;
-    case kStringType:
+    case addon_type_string:
       return Value::Kind::String;
-    case kObjectType:
+    case addon_type_object:
       return Value::Kind::Map;
     default:
       break;
@@ -149,8 +139,8 @@ addon_value__* Convert(const addon_apis& apis, addon_env__* env,
 
 Value::Value(addon_env__* env, addon_value__* value) : kind_(Kind::Undefined) {
   DepthGuard depth;
-  const Kind kind = GetType(Apis(), env, value);
-  const addon_apis& apis = Apis();
+  const addon_apis& apis = HostApis();
+  const Kind kind = GetType(apis, env, value);
   switch (kind) {
     case Kind::Undefined:
       break;
@@ -188,7 +178,7 @@ addon_value__* Value::Convert(addon_env__* env) const {
 }
 
 addon_value__* Value::ConvertValue(addon_env__* env, const Value& value) {
-  return ConvertWith(Apis(), env, value);
+  return ConvertWith(HostApis(), env, value);
 }
 
 // The table is fetched once per conversion: it is written once at start-up

@@ -7,43 +7,6 @@
 
 namespace zerlin::test_host {
 
-struct TestHost::Node {
-  enum class Kind {
-    kUndefined,
-    kNull,
-    kBoolean,
-    kNumber,
-    kString,
-    kArray,
-    kObject,
-    kFunction,
-    kError,
-    kPromise,
-  };
-  Kind kind = Kind::kUndefined;
-  int32_t type_code = TypeCode::kUndefined;
-  bool flag = false;
-  double number = 0.0;
-  std::string text;  // string bytes; a function's name
-  std::optional<std::pair<uint64_t, uint64_t>> string_report;
-  std::vector<addon_value__*> elements;
-  std::vector<std::pair<std::string, addon_value__*>> properties;
-  addon_callback callback = nullptr;
-  addon_value__* code = nullptr;     // error
-  addon_value__* message = nullptr;  // error
-  int settled = 0;                   // promise: settle calls that took effect
-  bool deferred_used = false;        // promise: a settle call was made
-  bool rejected = false;
-  addon_value__* result = nullptr;
-
-  static Node Of(Kind kind, int32_t code) {
-    Node node;
-    node.kind = kind;
-    node.type_code = code;
-    return node;
-  }
-};
-
 namespace {
 
 const char* const kOpNames[] = {
@@ -225,13 +188,13 @@ struct TestHost::Entries {
   static addon_status get_undefined(addon_env__* env, addon_value__** result) {
     HostCallDepth depth;
     return Make(env, Op::get_undefined, "",
-                Node::Of(Kind::kUndefined, kUndefined), result);
+                Node::Of(Kind::kUndefined, addon_type_undefined), result);
   }
 
   static addon_status get_boolean(addon_env__* env, bool value,
                                   addon_value__** result) {
     HostCallDepth depth;
-    Node node = Node::Of(Kind::kBoolean, kBoolean);
+    Node node = Node::Of(Kind::kBoolean, addon_type_boolean);
     node.flag = value;
     return Make(env, Op::get_boolean, value ? "true" : "false", std::move(node),
                 result);
@@ -239,8 +202,8 @@ struct TestHost::Entries {
 
   static addon_status create_object(addon_env__* env, addon_value__** result) {
     HostCallDepth depth;
-    return Make(env, Op::create_object, "", Node::Of(Kind::kObject, kObject),
-                result);
+    return Make(env, Op::create_object, "",
+                Node::Of(Kind::kObject, addon_type_object), result);
   }
 
   static addon_status create_array(addon_env__* env, addon_value__** result) {
@@ -252,7 +215,7 @@ struct TestHost::Entries {
   static addon_status create_double(addon_env__* env, double value,
                                     addon_value__** result) {
     HostCallDepth depth;
-    Node node = Node::Of(Kind::kNumber, kNumber);
+    Node node = Node::Of(Kind::kNumber, addon_type_number);
     node.number = value;
     return Make(env, Op::create_double, FormatNumber(value), std::move(node),
                 result);
@@ -264,7 +227,7 @@ struct TestHost::Entries {
     if (bytes == nullptr && length != 0) {
       return Make(env, Op::create_string, "null", std::nullopt, result);
     }
-    Node node = Node::Of(Kind::kString, kString);
+    Node node = Node::Of(Kind::kString, addon_type_string);
     if (length != 0) node.text.assign(bytes, length);
     std::string detail = Quote(node.text);
     return Make(env, Op::create_string, detail, std::move(node), result);
@@ -277,7 +240,7 @@ struct TestHost::Entries {
     if (e.NoHost()) return kInvalidArg;
     e.call().inputs = {code, msg};
     if (e.Skip()) return e.Finish();
-    Node node = Node::Of(Kind::kError, kObject);
+    Node node = Node::Of(Kind::kError, addon_type_object);
     node.code = code;
     node.message = msg;
     return e.Output(result, e.host().Add(std::move(node)));
@@ -515,7 +478,8 @@ struct TestHost::Entries {
     if (e.NoHost()) return kInvalidArg;
     if (e.Skip()) return e.Finish();
     if (deferred == nullptr || promise == nullptr) return e.Finish(kInvalidArg);
-    addon_value__* made = e.host().Add(Node::Of(Kind::kPromise, kObject));
+    addon_value__* made =
+        e.host().Add(Node::Of(Kind::kPromise, addon_type_object));
     *deferred = reinterpret_cast<addon_deferred__*>(made);
     return e.Output(promise, made);
   }
@@ -693,26 +657,26 @@ const TestHost::Node* TestHost::Find(const void* handle) const {
 }
 
 addon_value__* TestHost::Undefined() {
-  return Add(Node::Of(Node::Kind::kUndefined, kUndefined));
+  return Add(Node::Of(Node::Kind::kUndefined, addon_type_undefined));
 }
 addon_value__* TestHost::Null() {
   return Add(Node::Of(Node::Kind::kNull, kNull));
 }
 
 addon_value__* TestHost::Bool(bool flag) {
-  Node node = Node::Of(Node::Kind::kBoolean, kBoolean);
+  Node node = Node::Of(Node::Kind::kBoolean, addon_type_boolean);
   node.flag = flag;
   return Add(std::move(node));
 }
 
 addon_value__* TestHost::Number(double number) {
-  Node node = Node::Of(Node::Kind::kNumber, kNumber);
+  Node node = Node::Of(Node::Kind::kNumber, addon_type_number);
   node.number = number;
   return Add(std::move(node));
 }
 
 addon_value__* TestHost::String(std::string_view bytes) {
-  Node node = Node::Of(Node::Kind::kString, kString);
+  Node node = Node::Of(Node::Kind::kString, addon_type_string);
   node.text.assign(bytes.data(), bytes.size());
   return Add(std::move(node));
 }
@@ -725,7 +689,7 @@ addon_value__* TestHost::Array(const std::vector<addon_value__*>& elements) {
 
 addon_value__* TestHost::Object(
     const std::vector<std::pair<std::string, addon_value__*>>& entries) {
-  addon_value__* object = Add(Node::Of(Node::Kind::kObject, kObject));
+  addon_value__* object = Add(Node::Of(Node::Kind::kObject, addon_type_object));
   for (const auto& [key, value] : entries) Set(object, key, value);
   return object;
 }

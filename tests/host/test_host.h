@@ -55,15 +55,12 @@ enum class Op {
 };
 const char* OpName(Op op);
 
-// Type codes this host answers from type_of. Arrays have a code of their
-// own; objects, errors and promises answer kObject.
+// Type codes this host answers from type_of besides the addon's own
+// (addon_type_*, for undefined, booleans, numbers, strings and objects).
+// Arrays have a code of their own; objects, errors and promises answer
+// addon_type_object.
 enum TypeCode : int32_t {
-  kUndefined = 0,
   kNull = 1,
-  kBoolean = 2,
-  kNumber = 3,
-  kString = 4,
-  kObject = 6,
   kFunction = 7,
   kArray = 8,
 };
@@ -196,7 +193,46 @@ class TestHost {
   struct Entries;
 
  private:
-  struct Node;
+  // One value on the host's heap; a handle is its index plus one. Complete
+  // here because the heap is a std::deque<Node>, and libc++ and Microsoft's
+  // standard library need a deque's element type complete where the deque
+  // is declared.
+  struct Node {
+    enum class Kind {
+      kUndefined,
+      kNull,
+      kBoolean,
+      kNumber,
+      kString,
+      kArray,
+      kObject,
+      kFunction,
+      kError,
+      kPromise,
+    };
+    Kind kind = Kind::kUndefined;
+    int32_t type_code = addon_type_undefined;
+    bool flag = false;
+    double number = 0.0;
+    std::string text;  // string bytes; a function's name
+    std::optional<std::pair<uint64_t, uint64_t>> string_report;
+    std::vector<addon_value__*> elements;
+    std::vector<std::pair<std::string, addon_value__*>> properties;
+    addon_callback callback = nullptr;
+    addon_value__* code = nullptr;     // error
+    addon_value__* message = nullptr;  // error
+    int settled = 0;                   // promise: settle calls that took effect
+    bool deferred_used = false;        // promise: a settle call was made
+    bool rejected = false;
+    addon_value__* result = nullptr;
+
+    static Node Of(Kind kind, int32_t code) {
+      Node node;
+      node.kind = kind;
+      node.type_code = code;
+      return node;
+    }
+  };
   struct Box {
     addon_thread_callback callback = nullptr;
     void* data = nullptr;
