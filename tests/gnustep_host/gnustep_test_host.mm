@@ -401,13 +401,25 @@ class Driver {
     });
     return main_ready_;
   }
-  // AppKit thread only: the frontmost window at the centre of `window`'s
-  // content is `window`.
+  // AppKit thread only: the window system shows `window` where AppKit
+  // places it, at the centre of its content and at its title bar. GNUstep
+  // learns the title bar's size, and where the window manager put the
+  // frame, some time after the window is shown.
   static bool ShownAt(NSWindow* window) {
     const NSRect content = [window contentRectForFrameRect:[window frame]];
     const NSPoint centre = NSMakePoint(NSMidX(content), NSMidY(content));
-    return [NSWindow windowNumberAtPoint:centre
-               belowWindowWithWindowNumber:0] == [window windowNumber];
+    const NSInteger number = [window windowNumber];
+    return NSHeight([window frame]) > NSHeight(content) &&
+           [NSWindow windowNumberAtPoint:centre belowWindowWithWindowNumber:0] == number &&
+           [NSWindow windowNumberAtPoint:TitlePoint(window) belowWindowWithWindowNumber:0] ==
+               number;
+  }
+  // AppKit thread only: halfway between the top edge of `window`'s content
+  // and that of its frame, in its title bar.
+  static NSPoint TitlePoint(NSWindow* window) {
+    const NSRect frame = [window frame];
+    const NSRect content = [window contentRectForFrameRect:frame];
+    return NSMakePoint(NSMidX(frame), (NSMaxY(content) + NSMaxY(frame)) / 2);
   }
   bool MakeMainActive() { return MakeMain(scene_.main); }
 
@@ -584,21 +596,16 @@ NSView* ContentOf(Driver& d, NSWindow* window) {
   return content;
 }
 
-// A point halfway between the top edge of `window`'s content and that of
-// its frame: its title bar. GNUstep learns the size of the window manager's
-// title bar some time after the window is shown; until then its frame is
-// its content.
+// The screen position of `window`'s title bar, once the window system shows
+// the window there.
 void TitleBarOf(Driver& d, NSWindow* window, int& x, int& y) {
-  if (!d.AwaitAppKit([&] {
-        return NSHeight([window frame]) > NSHeight([window contentRectForFrameRect:[window frame]]);
-      })) {
-    d.Fail("AppKit never reported the window's title bar");
+  if (!d.AwaitAppKit([&] { return Driver::ShownAt(window); })) {
+    d.Fail("AppKit never placed the window's title bar where the window system shows it");
   }
   d.OnAppKit([&] {
-    const NSRect frame = [window frame];
-    const NSRect content = [window contentRectForFrameRect:frame];
-    x = static_cast<int>(std::lround(NSMidX(frame)));
-    y = static_cast<int>(std::lround(ScreenTop() - (NSMaxY(content) + NSMaxY(frame)) / 2));
+    const NSPoint title = Driver::TitlePoint(window);
+    x = static_cast<int>(std::lround(title.x));
+    y = static_cast<int>(std::lround(ScreenTop() - title.y));
   });
 }
 
