@@ -9,19 +9,29 @@ here=$(dirname "$0")
 source "$here/../../tools/common.sh"
 unset DISPLAY
 start_display
+# GNUstep keeps its message ports, and the lock over their names, under
+# $TEMP: a folder of this run's own, so that no other GNUstep process
+# (another run's, or one stopped while it held the lock) delays this one.
+TEMP=$(mktemp -d)
+export TEMP
+trap 'stop_started; rm -rf "$TEMP"' EXIT
 if command -v gpbs >/dev/null; then
   gpbs --no-fork >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
 fi
 openbox --config-file "$here/openbox.xml" >/dev/null 2>&1 &
 ZERLIN_PIDS+=("$!")
-# openbox announces itself before it has loaded its theme and starts to
-# manage windows; _OB_THEME is set once the theme is loaded, just before
-# openbox manages windows.
+# openbox loads its theme, takes over the windows already there, and only
+# then frames new ones; GNUstep windows mapped before that were seen, on a
+# busy machine, to keep a frame where the window was not. A window that
+# openbox has framed (it sets _NET_FRAME_EXTENTS) shows it is past that.
+xmessage -title zerlin-wm-ready ready >/dev/null 2>&1 &
+probe=$!
 for _ in $(seq 200); do
-  xprop -root _OB_THEME 2>/dev/null | grep -q '= "' && break
+  xprop -name zerlin-wm-ready _NET_FRAME_EXTENTS 2>/dev/null | grep -q = && break
   sleep 0.05
 done
+kill "$probe" 2>/dev/null || true
 # GNUstep takes each window style's decorations (left, right, top, bottom)
 # from the root window when they are there; otherwise it measures them at
 # start-up, allowing the window manager one second per style, which a busy
