@@ -21,17 +21,23 @@ if command -v gpbs >/dev/null; then
 fi
 openbox --config-file "$here/openbox.xml" >/dev/null 2>&1 &
 ZERLIN_PIDS+=("$!")
-# openbox loads its theme, takes over the windows already there, and only
-# then frames new ones; GNUstep windows mapped before that were seen, on a
-# busy machine, to keep a frame where the window was not. A window that
-# openbox has framed (it sets _NET_FRAME_EXTENTS) shows it is past that.
-xmessage -title zerlin-wm-ready ready >/dev/null 2>&1 &
-probe=$!
+# openbox sets _OB_THEME once it has loaded its theme, but a window mapped
+# about then may never be framed, and GNUstep windows mapped too early were
+# seen, on a busy machine, to keep a frame where the window was not. A probe
+# window that openbox has framed (it sets _NET_FRAME_EXTENTS) shows that it
+# manages new windows.
+for _ in $(seq 200); do
+  xprop -root _OB_THEME 2>/dev/null | grep -q '= "' && break
+  sleep 0.05
+done
+# It stays, in a corner no case uses: its end would hand the input focus
+# back to the X server (PointerRoot) while GNUstep starts.
+xmessage -title zerlin-wm-ready -geometry +0-0 ready >/dev/null 2>&1 &
+ZERLIN_PIDS+=("$!")
 for _ in $(seq 200); do
   xprop -name zerlin-wm-ready _NET_FRAME_EXTENTS 2>/dev/null | grep -q = && break
   sleep 0.05
 done
-kill "$probe" 2>/dev/null || true
 # GNUstep takes each window style's decorations (left, right, top, bottom)
 # from the root window when they are there; otherwise it measures them at
 # start-up, allowing the window manager one second per style, which a busy
