@@ -55,11 +55,8 @@ case "${1:-}" in
     stop_display
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    if command -v Xvfb >/dev/null; then
-      start_display
-    else
-      unset DISPLAY
-    fi
+    unset DISPLAY
+    command -v Xvfb >/dev/null && start_display
     # Server and system processes are started apart from the caller's
     # output, so that a test's output closes when its program ends.
     wineserver -p </dev/null >/dev/null 2>&1
