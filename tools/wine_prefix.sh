@@ -1,22 +1,19 @@
 #!/usr/bin/env bash
 # Prepares or ends the Wine prefix that the Windows tests run in.
-#   wine_prefix.sh start: makes a fresh prefix in $WINEPREFIX and keeps one
+#   wine_prefix.sh start: makes a fresh prefix in $WINEPREFIX, starts a
+#                         virtual display (Xvfb, no window manager) of the
+#                         session's own whatever DISPLAY says, writes its
+#                         name to $WINEPREFIX/zerlin-display, and keeps one
 #                         wineserver running for all the tests that follow.
-#                         When no X display answers, it first starts a
-#                         virtual one (Xvfb) for the session and writes its
-#                         name to $WINEPREFIX/zerlin-display.
+#                         tests/win/on_display.sh runs programs on it.
 #   wine_prefix.sh stop:  ends that wineserver, every Wine process in it, and
-#                         the virtual display if it started one.
+#                         the virtual display.
 set -euo pipefail
 : "${WINEPREFIX:?set WINEPREFIX to the prefix folder}"
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts when the prefix is made.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 xvfb_pid=$WINEPREFIX.xvfb-pid
-
-display_answers() {
-  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
-}
 
 # Ends the virtual display of an earlier start, if it still runs.
 stop_display() {
@@ -30,8 +27,10 @@ stop_display() {
 }
 
 # Wine's desktop process, started with the prefix, binds the session to the
-# display it finds then: a display started later would not be used. Xvfb
-# picks a free display number itself and writes it to fd 3 once it is ready.
+# display it finds then; a window manager there would keep Wine's windows
+# from taking the foreground, and a contributor's desktop would show them.
+# Xvfb picks a free display number itself and writes it to fd 3 once it is
+# ready.
 start_display() {
   local number=$WINEPREFIX.display-number
   rm -f "$number"
@@ -56,9 +55,8 @@ case "${1:-}" in
     stop_display
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    if ! display_answers && command -v Xvfb >/dev/null; then
-      start_display
-    fi
+    unset DISPLAY
+    command -v Xvfb >/dev/null && start_display
     # Server and system processes are started apart from the caller's
     # output, so that a test's output closes when its program ends.
     wineserver -p </dev/null >/dev/null 2>&1

@@ -14,7 +14,24 @@ struct Desktop::Session {
   Window other = 0;
 };
 
-void Desktop::Prepare() { XInitThreads(); }
+void Desktop::Prepare() {
+  XInitThreads();
+  // GNUstep orders a window in below the window that has the input focus,
+  // and names PointerRoot or None as that window when no window has it yet
+  // (a busy window manager that has not focused one), which the X server
+  // refuses with BadWindow. Runs that began so kept a window's frame where
+  // the window was not; the root window, focused then, is a window.
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return;
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus == None || focus == PointerRoot) {
+    XSetInputFocus(display, DefaultRootWindow(display), RevertToPointerRoot,
+                   CurrentTime);
+  }
+  XCloseDisplay(display);
+}
 
 Desktop::Desktop() : session_(new Session) {
   session_->display = XOpenDisplay(nullptr);

@@ -5,40 +5,45 @@
 # the first window to become key launches it and waits for it, which takes
 # seconds on a busy machine.
 set -euo pipefail
-source "$(dirname "$0")/../../tools/common.sh"
+here=$(dirname "$0")
+source "$here/../../tools/common.sh"
 unset DISPLAY
 start_display
+# GNUstep keeps its message ports, and the lock over their names, under
+# $TEMP: a folder of this run's own, so that no other GNUstep process
+# (another run's, or one stopped while it held the lock) delays this one.
+TEMP=$(mktemp -d)
+export TEMP
+trap 'stop_started; rm -rf "$TEMP"' EXIT
 if command -v gpbs >/dev/null; then
   gpbs --no-fork >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
 fi
-openbox >/dev/null 2>&1 &
+openbox --config-file "$here/openbox.xml" >/dev/null 2>&1 &
 ZERLIN_PIDS+=("$!")
-# openbox announces itself before it has loaded its theme and starts to
-# manage windows; GNUstep, started in that gap, fails to learn the size of
-# the window decorations and never reports a title bar. _OB_THEME is set
-# once the theme is loaded, just before openbox manages windows.
+# openbox sets _OB_THEME once it has loaded its theme, but a window mapped
+# about then may never be framed, and GNUstep windows mapped too early were
+# seen, on a busy machine, to keep a frame where the window was not. A probe
+# window that openbox has framed (it sets _NET_FRAME_EXTENTS) shows that it
+# manages new windows.
 for _ in $(seq 200); do
   xprop -root _OB_THEME 2>/dev/null | grep -q '= "' && break
   sleep 0.05
 done
-
-# GNUstep measures the window manager's decorations when it starts, giving
-# the window manager one second per window style. When that fails (a busy
-# machine), it reports no title bar for any window, which no case can
-# mend: the command runs once more on a fresh display, and says so.
-err=$(mktemp)
-trap 'stop_started; rm -f "$err"' EXIT
-rc=0
-"$@" 2>"$err" || rc=$?
-cat "$err" >&2
-if [ "$rc" -ne 0 ] && [ -z "${ZERLIN_FRESH_DISPLAY:-}" ] &&
-   grep -q 'Failed to determine offsets' "$err"; then
-  echo "GNUstep could not measure the window decorations while starting; running again on a fresh display"
-  stop_started
-  ZERLIN_PIDS=()
-  rm -f "$err"
-  trap - EXIT
-  ZERLIN_FRESH_DISPLAY=1 exec "$0" "$@"
-fi
-exit "$rc"
+# It stays, in a corner no case uses: its end would hand the input focus
+# back to the X server (PointerRoot) while GNUstep starts.
+xmessage -title zerlin-wm-ready -geometry +0-0 ready >/dev/null 2>&1 &
+ZERLIN_PIDS+=("$!")
+for _ in $(seq 200); do
+  xprop -name zerlin-wm-ready _NET_FRAME_EXTENTS 2>/dev/null | grep -q = && break
+  sleep 0.05
+done
+# GNUstep takes each window style's decorations (left, right, top, bottom)
+# from the root window when they are there; otherwise it measures them at
+# start-up, allowing the window manager one second per style, which a busy
+# machine misses. These are openbox's with openbox.xml: a 1-pixel border, a
+# 19-pixel title bar, and a 4-pixel handle under resizable styles (8 to 15).
+t=1,1,20,1 r=1,1,20,5
+xprop -root -f _GNUSTEP_FRAME_OFFSETS 16c -set _GNUSTEP_FRAME_OFFSETS \
+  "$t,$t,$t,$t,$t,$t,$t,$r,$r,$r,$r,$r,$r,$r,$r"
+"$@"

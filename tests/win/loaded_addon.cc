@@ -37,6 +37,7 @@ LoadedAddon::LoadedAddon(const std::string& path) {
     return;
   }
   get_pointer_ = host_.Property(exports, "getPointer");
+  if (get_pointer_ == nullptr) error_ = path + " registered no getPointer";
 }
 
 LoadedAddon::~LoadedAddon() {
@@ -48,10 +49,14 @@ LoadedAddon::~LoadedAddon() {
   FreeLibrary(module_);
 }
 
+addon_value__* LoadedAddon::Call() {
+  return get_pointer_ != nullptr ? host_.CallFunction(get_pointer_) : nullptr;
+}
+
 Reading LoadedAddon::Read() {
   Reading reading;
   if (get_pointer_ == nullptr) return reading;
-  addon_value__* result = host_.CallFunction(get_pointer_);
+  addon_value__* result = Call();
   reading.text = host_.Describe(result);
   for (const std::string& key : host_.Keys(result)) {
     reading.keys += (reading.keys.empty() ? "" : " ") + key;

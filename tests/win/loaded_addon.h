@@ -32,6 +32,10 @@ class LoadedAddon {
   // Empty when the library loaded and registered getPointer.
   const std::string& Error() const { return error_; }
   Reading Read();
+  // getPointer called as a script would, its answer left unread (null when
+  // it was not registered); Read reads it.
+  addon_value__* Call();
+  test_host::TestHost& host() { return host_; }
 
  private:
   test_host::TestHost host_;

@@ -5,8 +5,9 @@
 //   win_pointer_bench ADDON            the side-by-side figures
 //   win_pointer_bench ADDON soak N     N calls; memory and handles before/after
 //
-// getPointer runs over a lean host table whose calls cost next to nothing,
-// so the figures are the addon's own.
+// getPointer runs over the shared test host, loaded as the real-window host
+// loads it; the host's own calls cost a few microseconds, lost beside the
+// hundreds that the window calls take under Wine.
 #include <malloc.h>
 
 #include <algorithm>
@@ -17,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "addon/addon_api.h"
 #include "pointer/win/pointer_state.h"
+#include "tests/win/loaded_addon.h"
 #include "tests/win/window_scene.h"
 
 // After windows.h, which it needs.
@@ -26,68 +27,6 @@
 
 namespace zerlin::win_host {
 namespace {
-
-// --- A lean host: every call answers a fixed handle and is counted. -------
-addon_callback registered = nullptr;
-long host_calls = 0;
-char dummy_value;
-addon_value__* Dummy() {
-  return reinterpret_cast<addon_value__*>(&dummy_value);
-}
-
-addon_apis LeanTable() {
-  addon_apis t{};
-  t.throw_error = [](addon_env__*, const char*, const char*) -> addon_status {
-    ++host_calls;
-    return 0;
-  };
-  t.create_function = [](addon_env__*, const char*, uint64_t, addon_callback cb,
-                         void*, addon_value__** out) -> addon_status {
-    ++host_calls;
-    registered = cb;
-    *out = Dummy();
-    return 0;
-  };
-  t.set_named_property = [](addon_env__*, addon_value__*, const char*,
-                            addon_value__*) -> addon_status {
-    ++host_calls;
-    return 0;
-  };
-  t.create_object = [](addon_env__*, addon_value__** out) -> addon_status {
-    ++host_calls;
-    *out = Dummy();
-    return 0;
-  };
-  t.get_boolean = [](addon_env__*, bool, addon_value__** out) -> addon_status {
-    ++host_calls;
-    *out = Dummy();
-    return 0;
-  };
-  t.create_double = [](addon_env__*, double,
-                       addon_value__** out) -> addon_status {
-    ++host_calls;
-    *out = Dummy();
-    return 0;
-  };
-  t.create_string = [](addon_env__*, const char*, uint64_t,
-                       addon_value__** out) -> addon_status {
-    ++host_calls;
-    *out = Dummy();
-    return 0;
-  };
-  t.create_error = [](addon_env__*, addon_value__*, addon_value__*,
-                      addon_value__** out) -> addon_status {
-    ++host_calls;
-    *out = nullptr;  // a failed call shows as a null result
-    return 0;
-  };
-  t.set_property = [](addon_env__*, addon_value__*, addon_value__*,
-                      addon_value__*) -> addon_status {
-    ++host_calls;
-    return 0;
-  };
-  return t;
-}
 
 // --- Which operations a path makes, seen through the probe's own logic. ---
 std::vector<int>* recording = nullptr;
@@ -267,22 +206,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  HMODULE module = LoadLibraryA(argv[1]);
-  const auto init =
-      reinterpret_cast<addon_value__* (*)(addon_env__*, addon_value__*,
-                                          const addon_apis*)>(
-          reinterpret_cast<void*>(GetProcAddress(module, "uxp_addon_init")));
-  if (module == nullptr || init == nullptr) {
-    std::printf("cannot load %s\n", argv[1]);
+  LoadedAddon addon(argv[1]);
+  if (!addon.Error().empty()) {
+    std::printf("%s\n", addon.Error().c_str());
     return 1;
   }
-  static const addon_apis table = LeanTable();
-  init(nullptr, Dummy(), &table);
-  if (registered == nullptr) {
-    std::printf("getPointer was not registered\n");
-    return 1;
-  }
-  const auto get_pointer = [] { registered(nullptr, nullptr); };
+  // Each call's values are forgotten after it, so that the host's own
+  // memory stays flat.
+  const auto mark = addon.host().Mark();
+  const auto get_pointer = [&addon, mark] {
+    addon.Call();
+    addon.host().Rewind(mark);
+  };
 
   WindowScene scene({/*near_misses=*/false, /*extra_windows=*/false});
   HWND frame = scene.Frame();
@@ -334,13 +269,13 @@ int main(int argc, char** argv) {
   for (const Path& path : paths) {
     MoveCursor(path.point);
     const std::vector<int> ops = OperationsOfPath();
-    const auto [addon, direct] =
+    const auto [through_addon, direct] =
         CompareNanosPerCall(get_pointer, [&ops] { MakeDirectly(ops); });
     std::printf("%-34s %4zu %10.2f us %10.2f us %7.3f\n", path.name, ops.size(),
-                addon / 1000, direct / 1000, addon / direct);
+                through_addon / 1000, direct / 1000, through_addon / direct);
   }
-  host_calls = 0;
-  get_pointer();
-  std::printf("host calls per getPointer: %ld\n", host_calls);
+  addon.Call();
+  std::printf("host calls per getPointer: %zu\n",
+              addon.host().CallCount() - mark.calls);
   return 0;
 }
