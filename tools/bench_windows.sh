@@ -10,11 +10,10 @@ soak=${1:-100000}
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)" --target win_pointer_bench >/dev/null
 build=$PWD/build/windows
-start_display
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine_prefix.sh start >/dev/null
-trap 'tools/wine_prefix.sh stop; stop_started' EXIT
+trap 'tools/wine_prefix.sh stop' EXIT
 bench=$build/tests/win/win_pointer_bench.exe
 lib=$build/pointer/zerlin-probe.uxpaddon
-wine "$bench" "$lib"
-wine "$bench" "$lib" soak "$soak"
+tests/win/on_display.sh wine "$bench" "$lib"
+tests/win/on_display.sh wine "$bench" "$lib" soak "$soak"

@@ -21,27 +21,21 @@ ensure_packages() {
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Starts a virtual display (Xvfb) for the rest of the calling shell unless
-# $DISPLAY already answers, and with --wm a window manager (openbox) on it.
-# Both end when the calling shell exits.
+# Starts a virtual display (Xvfb) of its own for the rest of the calling
+# shell, whatever $DISPLAY says; stop_started ends it, and the calling shell's
+# exit does, unless that shell sets a trap of its own that calls it.
 start_display() {
-  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    # Xvfb picks a free display itself and names it on fd 3 once it is
-    # ready: a number guessed from /tmp may be taken by a server that this
-    # /tmp cannot see (a container's, say).
-    local number
-    number=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
-    ZERLIN_PIDS+=("$!")
-    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
-    export DISPLAY=":$(cat "$number")"
-    rm -f "$number"
-  fi
-  if [ "${1:-}" = "--wm" ] && ! pgrep -x openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    ZERLIN_PIDS+=("$!")
-    sleep 0.5
-  fi
-  trap 'kill "${ZERLIN_PIDS[@]}" 2>/dev/null || true' EXIT
+  # Xvfb picks a free display itself and names it on fd 3 once it is ready:
+  # a number guessed from /tmp may be taken by a server that this /tmp cannot
+  # see (a container's, say).
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  ZERLIN_PIDS+=("$!")
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$number")"
+  rm -f "$number"
+  trap stop_started EXIT
 }
 ZERLIN_PIDS=()
+stop_started() { kill "${ZERLIN_PIDS[@]}" 2>/dev/null || true; }

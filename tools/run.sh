@@ -13,10 +13,9 @@ cd "$(dirname "$0")/.."
 source tools/common.sh
 
 ensure_packages
-# Wine's windows go on a display without a window manager, so that any
-# process may take the foreground; the GNUstep run starts its own display,
-# with a window manager.
-start_display
+# Each sample host gets a virtual display of its own, whatever $DISPLAY says:
+# Wine's session one without a window manager (tools/wine_prefix.sh), so
+# that any process may take the foreground; GNUstep one with openbox.
 started=$SECONDS
 
 # Configures a preset and builds the given targets. The output goes to
@@ -52,11 +51,12 @@ echo "built $gs_lib ($(stat -c %s "$gs_lib") bytes)"
 echo "== Windows x64: the library in a sample host window, under Wine"
 export WINEPREFIX=$win/demo-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine_prefix.sh start >/dev/null
-trap 'tools/wine_prefix.sh stop; kill "${ZERLIN_PIDS[@]}" 2>/dev/null || true' EXIT
+trap 'tools/wine_prefix.sh stop' EXIT
 win_demo=$win/demo
 rm -rf "$win_demo" && mkdir -p "$win_demo"
-tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
+tests/win/on_display.sh tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
 tools/wine_prefix.sh stop
+trap - EXIT
 tools/activity_map.sh windows "$win_demo/screen.png" "$win_demo/samples.txt" "$win/activity-map.png"
 
 echo "== macOS flavour: the library in a sample GNUstep window"

@@ -15,13 +15,9 @@
 // with its reason; when the AppKit thread itself stops answering, or the
 // run hangs past its limit, the run stops there.
 // Progress is printed line by line, unbuffered.
-#import <AppKit/AppKit.h>
-#include <dlfcn.h>
-#include <objc/runtime.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+// The C++ library comes before AppKit: GNUstep's headers define a macro
+// named __ that breaks libc++'s <future>.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -39,6 +35,13 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#import <AppKit/AppKit.h>
+#include <dlfcn.h>
+#include <objc/runtime.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "addon/addon_api.h"
 #include "tests/gnustep_host/desktop.h"

@@ -7,18 +7,20 @@
 set -euo pipefail
 here=$(dirname "$0")
 source "$here/../../tools/common.sh"
-unset DISPLAY
 start_display
 # GNUstep keeps its message ports, and the lock over their names, under
 # $TEMP: a folder of this run's own, so that no other GNUstep process
 # (another run's, or one stopped while it held the lock) delays this one.
 TEMP=$(mktemp -d)
 export TEMP
-trap 'stop_started; rm -rf "$TEMP"' EXIT
-if command -v gpbs >/dev/null; then
-  gpbs --no-fork >/dev/null 2>&1 &
+trap 'stop_started; rm -rf "$TEMP" 2>/dev/null || true' EXIT
+# Its notification centre too: with message ports of the run's own, one that
+# AppKit launched would be a new daemon that outlives every run.
+for server in gpbs gdnc; do
+  command -v "$server" >/dev/null || continue
+  "$server" --no-fork >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
-fi
+done
 openbox --config-file "$here/openbox.xml" >/dev/null 2>&1 &
 ZERLIN_PIDS+=("$!")
 # openbox sets _OB_THEME once it has loaded its theme, but a window mapped
