@@ -28,18 +28,36 @@ elseif(APPLE)
     MACHO_COMPATIBILITY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
 endif()
 
+# A Windows library is built for one architecture, x64 or arm64, and loads
+# only into a process of that architecture. MSVC names the one it targets
+# (an x64 prompt may cross-build arm64); other compilers go by the target
+# system's processor.
+set(ZERLIN_WINDOWS_ARCH "")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  if(CMAKE_CXX_COMPILER_ARCHITECTURE_ID)
+    set(_zerlin_processor "${CMAKE_CXX_COMPILER_ARCHITECTURE_ID}")
+  else()
+    set(_zerlin_processor "${CMAKE_SYSTEM_PROCESSOR}")
+  endif()
+  if(_zerlin_processor MATCHES "^(x64|X64|AMD64|amd64|x86_64)$")
+    set(ZERLIN_WINDOWS_ARCH x64)
+  elseif(_zerlin_processor MATCHES "^(ARM64|arm64|aarch64)$")
+    set(ZERLIN_WINDOWS_ARCH arm64)
+  endif()
+endif()
+
 # The macOS library ships universal, arm64 and x86_64: a host that runs
 # under Rosetta, or on an Intel Mac, loads it too.
 set(_zerlin_dist_platform "")
 set(_zerlin_osx_archs ${CMAKE_OSX_ARCHITECTURES})
 list(SORT _zerlin_osx_archs)
-if(ZERLIN_PLATFORM STREQUAL "windows" AND WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(_zerlin_dist_platform win-x64)
+if(ZERLIN_PLATFORM STREQUAL "windows" AND ZERLIN_WINDOWS_ARCH)
+  set(_zerlin_dist_platform win-${ZERLIN_WINDOWS_ARCH})
 elseif(ZERLIN_PLATFORM STREQUAL "mac" AND APPLE AND _zerlin_osx_archs STREQUAL "arm64;x86_64")
   set(_zerlin_dist_platform mac-universal)
 endif()
 set(ZERLIN_DIST_PLATFORM "${_zerlin_dist_platform}" CACHE STRING
-  "Release platform of this build's library (win-x64, mac-universal), or empty for none")
+  "Release platform of this build's library (win-x64, win-arm64, mac-universal), or empty for none")
 
 # Only a build of a shipped platform has release files.
 if(ZERLIN_DIST_PLATFORM)
@@ -49,8 +67,8 @@ if(ZERLIN_DIST_PLATFORM)
     set(CMAKE_INSTALL_PREFIX "${PROJECT_SOURCE_DIR}/dist/${ZERLIN_DIST_PLATFORM}"
         CACHE PATH "Release folder" FORCE)
   endif()
-  if(ZERLIN_DIST_PLATFORM STREQUAL "win-x64")
-    set(ZERLIN_DIST_PLATFORM_NAME "Windows x64")
+  if(ZERLIN_DIST_PLATFORM MATCHES "^win-")
+    set(ZERLIN_DIST_PLATFORM_NAME "Windows ${ZERLIN_WINDOWS_ARCH}")
     string(CONCAT ZERLIN_DIST_ANSWER
       "  On Windows the answer is the reading itself, {active, scale, x, y},\n"
       "  or an error value (code \"-1\"); nothing is thrown.")

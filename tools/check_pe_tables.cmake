@@ -1,15 +1,23 @@
-# Reads the tables of a Windows x64 DLL straight from the file and checks
-# that it is named zerlin-probe.uxpaddon, imports only the system's own DLLs
-# (KERNEL32 and USER32, and the C runtime that ships with Windows) and exports
-# exactly uxp_addon_init and uxp_addon_terminate. A CMake script, so that
-# every Windows build runs it the same way, with any toolchain. With VERSION
-# (and COPYRIGHT) it also checks what the build stamped into the file.
-#   cmake -DLIBRARY=path/to/zerlin-probe.uxpaddon [-DVERSION=X.Y.Z -DCOPYRIGHT=...]
-#         -P check_pe_tables.cmake
+# Reads the tables of a 64-bit Windows DLL straight from the file and checks
+# that it is named zerlin-probe.uxpaddon, is built for ARCH (x64 or arm64:
+# a process loads only a DLL of its own architecture), imports only the
+# system's own DLLs (KERNEL32 and USER32, and the C runtime that ships with
+# Windows) and exports exactly uxp_addon_init and uxp_addon_terminate. A
+# CMake script, so that every Windows build runs it the same way, with any
+# toolchain. With VERSION (and COPYRIGHT) it also checks what the build
+# stamped into the file.
+#   cmake -DLIBRARY=path/to/zerlin-probe.uxpaddon -DARCH=x64|arm64
+#         [-DVERSION=X.Y.Z -DCOPYRIGHT=...] -P check_pe_tables.cmake
 cmake_minimum_required(VERSION 3.22)
 
 if(NOT DEFINED LIBRARY OR NOT EXISTS "${LIBRARY}")
   message(FATAL_ERROR "set LIBRARY to the DLL to check")
+endif()
+# The COFF machine type of each architecture that ships.
+set(_machine_x64 0x8664)
+set(_machine_arm64 0xAA64)
+if(NOT DEFINED _machine_${ARCH})
+  message(FATAL_ERROR "set ARCH to x64 or arm64, the architecture the library is for")
 endif()
 get_filename_component(_name "${LIBRARY}" NAME)
 if(NOT _name STREQUAL "zerlin-probe.uxpaddon")
@@ -49,8 +57,20 @@ pe_uint(_section_count "${_pe} + 6" 2)
 pe_uint(_optional_size "${_pe} + 20" 2)
 math(EXPR _optional "${_pe} + 24")
 pe_uint(_magic ${_optional} 2)
-if(NOT _machine EQUAL 0x8664 OR NOT _magic EQUAL 0x20b)
-  message(FATAL_ERROR "not a Windows x64 DLL (machine ${_machine}, magic ${_magic})")
+if(NOT _machine EQUAL _machine_${ARCH})
+  set(_built_for "")
+  foreach(_arch x64 arm64)
+    if(_machine EQUAL _machine_${_arch})
+      set(_built_for "${_arch} ")
+    endif()
+  endforeach()
+  math(EXPR _machine "${_machine}" OUTPUT_FORMAT HEXADECIMAL)
+  math(EXPR _wanted "${_machine_${ARCH}}" OUTPUT_FORMAT HEXADECIMAL)
+  message(FATAL_ERROR "${LIBRARY} is built for ${_built_for}(machine ${_machine}), "
+    "not for ${ARCH} (machine ${_wanted}): an ${ARCH} process cannot load it")
+endif()
+if(NOT _magic EQUAL 0x20b)
+  message(FATAL_ERROR "not a 64-bit Windows DLL (optional header magic ${_magic})")
 endif()
 set(_sections "")
 math(EXPR _last "${_section_count} - 1")
@@ -111,9 +131,23 @@ pe_uint(_delay_rva "${_directories} + 104" 4)
 set(_exports "")
 if(_export_rva GREATER 0)
   pe_offset(_export ${_export_rva})
-  pe_uint(_function_count "${_export} + 20" 4)
+  pe_uint(_slot_count "${_export} + 20" 4)
   pe_uint(_name_count "${_export} + 24" 4)
+  pe_uint(_functions_rva "${_export} + 28" 4)
   pe_uint(_names_rva "${_export} + 32" 4)
+  # A slot whose address is zero exports nothing: some linkers leave the one
+  # of ordinal 0 empty.
+  set(_function_count 0)
+  if(_slot_count GREATER 0)
+    pe_offset(_functions ${_functions_rva})
+    math(EXPR _last "${_slot_count} - 1")
+    foreach(_i RANGE ${_last})
+      pe_uint(_function_rva "${_functions} + ${_i} * 4" 4)
+      if(_function_rva GREATER 0)
+        math(EXPR _function_count "${_function_count} + 1")
+      endif()
+    endforeach()
+  endif()
   if(_name_count GREATER 0)
     pe_offset(_names ${_names_rva})
     math(EXPR _last "${_name_count} - 1")
@@ -161,6 +195,7 @@ if(_export_count GREATER 8)
   list(APPEND _shown_exports "... (${_export_count} in all)")
 endif()
 string(REPLACE ";" " " _shown_exports "${_shown_exports}")
+message("machine: ${ARCH}")
 message("imports: ${_shown_imports}")
 message("exports: ${_shown_exports}")
 
