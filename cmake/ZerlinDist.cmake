@@ -56,6 +56,15 @@ if(ZERLIN_PLATFORM STREQUAL "windows" AND ZERLIN_WINDOWS_ARCH)
 elseif(ZERLIN_PLATFORM STREQUAL "mac" AND APPLE AND _zerlin_osx_archs STREQUAL "arm64;x86_64")
   set(_zerlin_dist_platform mac-universal)
 endif()
+# A Windows platform named beforehand (the msvc-arm64 preset names its own)
+# must be the one the compiler builds for: a developer prompt of the other
+# architecture would otherwise give a library under the wrong name.
+if(ZERLIN_DIST_PLATFORM MATCHES "^win-" AND _zerlin_dist_platform MATCHES "^win-" AND
+   NOT ZERLIN_DIST_PLATFORM STREQUAL _zerlin_dist_platform)
+  message(FATAL_ERROR "ZERLIN_DIST_PLATFORM is ${ZERLIN_DIST_PLATFORM}, but the compiler "
+    "builds for ${ZERLIN_WINDOWS_ARCH}: configure from the developer prompt of that "
+    "architecture, in a fresh build folder")
+endif()
 set(ZERLIN_DIST_PLATFORM "${_zerlin_dist_platform}" CACHE STRING
   "Release platform of this build's library (win-x64, win-arm64, mac-universal), or empty for none")
 
