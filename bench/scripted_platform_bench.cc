@@ -5,9 +5,9 @@
 #include "addon/addon_entry.h"
 #include "pointer/mac/pointer_state.h"
 #include "pointer/win/pointer_state.h"
-#include "tests/fake_appkit.h"
+#include "tests/fakes/fake_appkit.h"
 #include "tests/host/test_host.h"
-#include "tests/scripted_windows.h"
+#include "tests/fakes/scripted_windows.h"
 
 namespace zerlin::bench {
 namespace {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "pointer/win/pointer_state.h"
-#include "tests/win/loaded_addon.h"
-#include "tests/win/window_scene.h"
+#include "tests/real_windows/win/loaded_addon.h"
+#include "tests/real_windows/win/window_scene.h"
 
 // After windows.h, which it needs.
 #include <psapi.h>

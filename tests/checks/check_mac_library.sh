@@ -3,7 +3,7 @@
 # asked for, and each slice is built for the deployment target and carries
 # the library's current and compatibility versions. A host that runs under
 # Rosetta, or on an Intel Mac, loads the x86_64 slice, which no test runs.
-#   tools/check_mac_library.sh LIBRARY "ARCH;..." DEPLOYMENT_TARGET VERSION COMPATIBILITY
+#   tests/checks/check_mac_library.sh LIBRARY "ARCH;..." DEPLOYMENT_TARGET VERSION COMPATIBILITY
 # An empty ARCH list or deployment target is not checked.
 set -uo pipefail
 lib=$1 want_archs=$2 min_os=$3 version=$4 compatibility=$5

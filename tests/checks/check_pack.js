@@ -6,7 +6,7 @@
 const fs = require("node:fs");
 const path = require("node:path");
 
-const root = path.join(__dirname, "..");
+const root = path.join(__dirname, "..", "..");
 const libraries = [
   ["dist/win-x64/zerlin-probe.uxpaddon",
    "the Windows x64 library: `cmake --workflow --preset windows`, then " +

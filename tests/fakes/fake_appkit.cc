@@ -1,4 +1,4 @@
-#include "tests/fake_appkit.h"
+#include "tests/fakes/fake_appkit.h"
 
 #include <cstdio>
 #include <stdexcept>

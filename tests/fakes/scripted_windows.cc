@@ -1,4 +1,4 @@
-#include "tests/scripted_windows.h"
+#include "tests/fakes/scripted_windows.h"
 
 #include <algorithm>
 #include <cstring>

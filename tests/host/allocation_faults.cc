@@ -1,4 +1,4 @@
-#include "tests/allocation_faults.h"
+#include "tests/host/allocation_faults.h"
 
 #include <atomic>
 #include <new>

@@ -1,6 +1,6 @@
 // A process-wide hook on operator new for tests: counts the allocations that
 // the addon makes (not the test host's own) while armed, and can make the
-// nth of them throw std::bad_alloc. Link tests/allocation_faults.cc and
+// nth of them throw std::bad_alloc. Link tests/host/allocation_faults.cc and
 // zerlin_allocation_hook into a test executable to install it.
 #ifndef ZERLIN_TESTS_ALLOCATION_FAULTS_H_
 #define ZERLIN_TESTS_ALLOCATION_FAULTS_H_

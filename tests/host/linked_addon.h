@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "addon/addon_entry.h"
-#include "tests/installed_host.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 

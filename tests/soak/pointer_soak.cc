@@ -1,7 +1,7 @@
 // Usage: <soak> [calls]. Exits non-zero when peak resident memory grew by
 // more than 1 MiB between the ten-thousandth call and the last, or when a
 // call did not answer a reading.
-#include "tests/pointer_soak.h"
+#include "tests/soak/pointer_soak.h"
 
 #include <sys/resource.h>
 

@@ -1,6 +1,6 @@
 // The macOS soak's scene: the pointer over the main window's plain content.
-#include "tests/fake_appkit.h"
-#include "tests/pointer_soak.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/soak/pointer_soak.h"
 
 namespace zerlin::test_host {
 namespace {

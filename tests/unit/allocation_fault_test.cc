@@ -8,8 +8,8 @@
 #include "addon/addon_entry.h"
 #include "addon/task/error_conversion.h"
 #include "addon/value/value.h"
-#include "tests/allocation_faults.h"
-#include "tests/installed_host.h"
+#include "tests/host/allocation_faults.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

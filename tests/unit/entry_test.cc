@@ -60,7 +60,7 @@ TEST(Entry, RefusesATableWithAnEmptyCalledSlot) {
   for (size_t slot = 0; slot < kSlots; ++slot) {
     if (reinterpret_cast<const Entry*>(&good.Table())[slot] == nullptr) {
       continue;  // a slot the addon never calls
-    }            // a slot the addon never calls
+    }
     const std::string name = OpName(static_cast<Op>(op++));
     SCOPED_TRACE(name);
     TestHost host;

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tests/installed_host.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "pointer/mac/pointer_state.h"
-#include "tests/fake_appkit.h"
-#include "tests/installed_host.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

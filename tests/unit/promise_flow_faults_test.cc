@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
-#include "tests/allocation_faults.h"
-#include "tests/fake_appkit.h"
-#include "tests/loaded_addon.h"
+#include "tests/host/allocation_faults.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/host/linked_addon.h"
 
 namespace zerlin::test_host {
 namespace {

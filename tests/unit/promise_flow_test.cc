@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "addon/addon_entry.h"
-#include "tests/fake_appkit.h"
-#include "tests/loaded_addon.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/host/linked_addon.h"
 
 namespace zerlin::test_host {
 namespace {

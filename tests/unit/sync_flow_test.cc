@@ -9,7 +9,7 @@
 
 #include "addon/addon_entry.h"
 #include "tests/host/test_host.h"
-#include "tests/scripted_windows.h"
+#include "tests/fakes/scripted_windows.h"
 
 namespace zerlin::test_host {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/installed_host.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "addon/addon_entry.h"
-#include "tests/fake_appkit.h"
-#include "tests/installed_host.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

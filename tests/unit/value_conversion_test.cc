@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "addon/value/value.h"
-#include "tests/installed_host.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

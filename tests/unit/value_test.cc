@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "tests/installed_host.h"
+#include "tests/host/installed_host.h"
 
 namespace zerlin::test_host {
 namespace {

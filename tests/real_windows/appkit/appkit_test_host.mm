@@ -5,8 +5,8 @@
 // and holds its buttons, and checks every getPointer answer. It runs over
 // GNUstep under X and over Apple's AppKit on macOS.
 //
-//   gnustep_test_host -addon LIB            every check; exit 0 when all hold
-//   gnustep_test_host -addon LIB demo DIR   the sample window: live readings,
+//   appkit_test_host -addon LIB            every check; exit 0 when all hold
+//   appkit_test_host -addon LIB demo DIR   the sample window: live readings,
 //                                           then DIR/samples.txt, a grid of
 //                                           answers, and DIR/screen.png
 //
@@ -44,7 +44,7 @@
 #include <unistd.h>
 
 #include "addon/addon_api.h"
-#include "tests/gnustep_host/desktop.h"
+#include "tests/real_windows/appkit/desktop.h"
 #include "tests/host/test_host.h"
 
 using zerlin::gnustep_host::Desktop;

@@ -5,7 +5,7 @@
 // skipped.
 #include <ApplicationServices/ApplicationServices.h>
 
-#include "tests/gnustep_host/desktop.h"
+#include "tests/real_windows/appkit/desktop.h"
 
 namespace zerlin::gnustep_host {
 

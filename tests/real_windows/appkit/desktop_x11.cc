@@ -5,7 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include "tests/gnustep_host/desktop.h"
+#include "tests/real_windows/appkit/desktop.h"
 
 namespace zerlin::gnustep_host {
 

@@ -6,7 +6,7 @@
 # seconds on a busy machine.
 set -euo pipefail
 here=$(dirname "$0")
-source "$here/../../tools/common.sh"
+source "$here/../../../tools/common.sh"
 start_display
 # GNUstep keeps its message ports, and the lock over their names, under
 # $TEMP: a folder of this run's own, so that no other GNUstep process

@@ -1,4 +1,4 @@
-#include "tests/win/loaded_addon.h"
+#include "tests/real_windows/win/loaded_addon.h"
 
 #include <cstdlib>
 

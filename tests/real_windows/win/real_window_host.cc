@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/loaded_addon.h"
-#include "tests/win/window_scene.h"
+#include "tests/real_windows/win/loaded_addon.h"
+#include "tests/real_windows/win/window_scene.h"
 
 namespace zerlin::win_host {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/win/window_scene.h"
+#include "tests/real_windows/win/window_scene.h"
 
 namespace zerlin::win_host {
 namespace {
