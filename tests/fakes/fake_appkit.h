@@ -1,8 +1,8 @@
 // A scripted AppKit for the macOS probe: a scene of windows and views that
 // answers the probe's queries, applies the nil rule, and records every query
 // made, in order. Constructing one makes it the platform for the test.
-#ifndef ZERLIN_TESTS_FAKE_APPKIT_H_
-#define ZERLIN_TESTS_FAKE_APPKIT_H_
+#ifndef ZERLIN_TESTS_FAKES_FAKE_APPKIT_H_
+#define ZERLIN_TESTS_FAKES_FAKE_APPKIT_H_
 
 #include <cstdint>
 #include <string>
@@ -85,4 +85,4 @@ struct MainWindowScene {
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TESTS_FAKE_APPKIT_H_
+#endif  // ZERLIN_TESTS_FAKES_FAKE_APPKIT_H_

@@ -1,8 +1,8 @@
 // A scripted stand-in for the Windows window queries: a small scene of
 // windows, the cursor, the foreground window and the buttons, which answers
 // the probe's operations and records each one it is asked, in order.
-#ifndef ZERLIN_TESTS_SCRIPTED_WINDOWS_H_
-#define ZERLIN_TESTS_SCRIPTED_WINDOWS_H_
+#ifndef ZERLIN_TESTS_FAKES_SCRIPTED_WINDOWS_H_
+#define ZERLIN_TESTS_FAKES_SCRIPTED_WINDOWS_H_
 
 #include <cstdint>
 #include <deque>
@@ -75,4 +75,4 @@ class ScriptedWindows {
 
 }  // namespace zerlin::win
 
-#endif  // ZERLIN_TESTS_SCRIPTED_WINDOWS_H_
+#endif  // ZERLIN_TESTS_FAKES_SCRIPTED_WINDOWS_H_

@@ -2,8 +2,8 @@
 // the addon makes (not the test host's own) while armed, and can make the
 // nth of them throw std::bad_alloc. Link tests/host/allocation_faults.cc and
 // zerlin_allocation_hook into a test executable to install it.
-#ifndef ZERLIN_TESTS_ALLOCATION_FAULTS_H_
-#define ZERLIN_TESTS_ALLOCATION_FAULTS_H_
+#ifndef ZERLIN_TESTS_HOST_ALLOCATION_FAULTS_H_
+#define ZERLIN_TESTS_HOST_ALLOCATION_FAULTS_H_
 
 #include <cstddef>
 #include <functional>
@@ -26,4 +26,4 @@ class AllocationFaults {
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TESTS_ALLOCATION_FAULTS_H_
+#endif  // ZERLIN_TESTS_HOST_ALLOCATION_FAULTS_H_

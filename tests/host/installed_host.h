@@ -1,6 +1,6 @@
 // A TestHost whose table the addon's registry holds for the test's length.
-#ifndef ZERLIN_TESTS_INSTALLED_HOST_H_
-#define ZERLIN_TESTS_INSTALLED_HOST_H_
+#ifndef ZERLIN_TESTS_HOST_INSTALLED_HOST_H_
+#define ZERLIN_TESTS_HOST_INSTALLED_HOST_H_
 
 #include <cstring>
 #include <functional>
@@ -31,4 +31,4 @@ inline std::string ThrownText(const std::function<void()>& action) {
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TESTS_INSTALLED_HOST_H_
+#endif  // ZERLIN_TESTS_HOST_INSTALLED_HOST_H_

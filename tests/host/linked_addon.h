@@ -1,8 +1,9 @@
-// The addon loaded into an installed test host, as a host loads it: init
-// with a fresh exports object, getPointer taken from it, the calls of
-// loading forgotten.
-#ifndef ZERLIN_TESTS_LOADED_ADDON_H_
-#define ZERLIN_TESTS_LOADED_ADDON_H_
+// The addon linked into the test and loaded into an installed test host as
+// a host loads it: init with a fresh exports object, getPointer taken from
+// it, the calls of loading forgotten. (The Windows real-window host's
+// LoadedAddon loads the built library by file instead.)
+#ifndef ZERLIN_TESTS_HOST_LINKED_ADDON_H_
+#define ZERLIN_TESTS_HOST_LINKED_ADDON_H_
 
 #include <vector>
 
@@ -11,11 +12,11 @@
 
 namespace zerlin::test_host {
 
-struct LoadedAddon {
+struct LinkedAddon {
   InstalledHost host;
   addon_value__* get_pointer = nullptr;
 
-  LoadedAddon() {
+  LinkedAddon() {
     addon_value__* exports = host.Object();
     uxp_addon_init(host.Env(), exports, &host.Table());
     get_pointer = host.Property(exports, "getPointer");
@@ -28,4 +29,4 @@ struct LoadedAddon {
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TESTS_LOADED_ADDON_H_
+#endif  // ZERLIN_TESTS_HOST_LINKED_ADDON_H_

@@ -1,8 +1,8 @@
 // A soak of getPointer: a million calls through the test host, with peak
 // resident memory read after the first ten thousand and after the last.
 // Each flow links this with a scene of its own scripted platform.
-#ifndef ZERLIN_TESTS_POINTER_SOAK_H_
-#define ZERLIN_TESTS_POINTER_SOAK_H_
+#ifndef ZERLIN_TESTS_SOAK_POINTER_SOAK_H_
+#define ZERLIN_TESTS_SOAK_POINTER_SOAK_H_
 
 #include <memory>
 
@@ -18,4 +18,4 @@ std::unique_ptr<SoakScene> MakeSoakScene();
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TESTS_POINTER_SOAK_H_
+#endif  // ZERLIN_TESTS_SOAK_POINTER_SOAK_H_

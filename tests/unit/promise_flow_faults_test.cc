@@ -14,7 +14,7 @@
 namespace zerlin::test_host {
 namespace {
 
-struct Loaded : MainWindowScene, LoadedAddon {
+struct Loaded : MainWindowScene, LinkedAddon {
   Loaded() { appkit.record = false; }
 };
 

@@ -15,7 +15,7 @@ namespace {
 
 TEST(SyncFlowFaults, EveryAllocationFailedInTurn) {
   win::ScriptedWindows scene;
-  LoadedAddon addon;
+  LinkedAddon addon;
   addon_value__* answer = nullptr;
   const size_t allocations = AllocationFaults::Sweep(
       [&] {

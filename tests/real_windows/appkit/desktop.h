@@ -3,8 +3,8 @@
 // X server (XTest) under GNUstep and through Quartz on macOS. Positions are
 // in points from the first screen's top-left corner, as X and Quartz's
 // global display space both count them.
-#ifndef ZERLIN_TESTS_GNUSTEP_HOST_DESKTOP_H_
-#define ZERLIN_TESTS_GNUSTEP_HOST_DESKTOP_H_
+#ifndef ZERLIN_TESTS_REAL_WINDOWS_APPKIT_DESKTOP_H_
+#define ZERLIN_TESTS_REAL_WINDOWS_APPKIT_DESKTOP_H_
 
 #include <memory>
 #include <string>
@@ -47,4 +47,4 @@ class Desktop {
 
 }  // namespace zerlin::gnustep_host
 
-#endif  // ZERLIN_TESTS_GNUSTEP_HOST_DESKTOP_H_
+#endif  // ZERLIN_TESTS_REAL_WINDOWS_APPKIT_DESKTOP_H_

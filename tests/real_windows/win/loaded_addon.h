@@ -1,7 +1,7 @@
 // The addon as a Windows host loads it: by file, with LoadLibrary, given the
 // shared test host's 97-slot table; getPointer called as a script would.
-#ifndef ZERLIN_TESTS_WIN_LOADED_ADDON_H_
-#define ZERLIN_TESTS_WIN_LOADED_ADDON_H_
+#ifndef ZERLIN_TESTS_REAL_WINDOWS_WIN_LOADED_ADDON_H_
+#define ZERLIN_TESTS_REAL_WINDOWS_WIN_LOADED_ADDON_H_
 
 #include <windows.h>
 
@@ -46,4 +46,4 @@ class LoadedAddon {
 
 }  // namespace zerlin::win_host
 
-#endif  // ZERLIN_TESTS_WIN_LOADED_ADDON_H_
+#endif  // ZERLIN_TESTS_REAL_WINDOWS_WIN_LOADED_ADDON_H_

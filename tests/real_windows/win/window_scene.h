@@ -1,8 +1,8 @@
 // Real windows for the Windows host programs: the host's own top-level
 // window with typical controls, its other top-level windows, and helpers
 // that move the real cursor and hold real buttons.
-#ifndef ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
-#define ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
+#ifndef ZERLIN_TESTS_REAL_WINDOWS_WIN_WINDOW_SCENE_H_
+#define ZERLIN_TESTS_REAL_WINDOWS_WIN_WINDOW_SCENE_H_
 
 #include <windows.h>
 
@@ -82,4 +82,4 @@ void RegisterLabelledClass(const wchar_t* class_name, HINSTANCE instance,
 
 }  // namespace zerlin::win_host
 
-#endif  // ZERLIN_TESTS_WIN_WINDOW_SCENE_H_
+#endif  // ZERLIN_TESTS_REAL_WINDOWS_WIN_WINDOW_SCENE_H_
