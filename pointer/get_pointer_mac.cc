@@ -9,15 +9,12 @@
 #include "addon/uxp_addon_interface.h"
 #include "addon/value/value.h"
 #include "pointer/get_pointer.h"
-#include "pointer/mac/appkit_queries.h"
 #include "pointer/mac/pointer_state.h"
 
 namespace zerlin {
 namespace {
 
 constexpr char kUnableToRead[] = "Unable to read the pointer";
-
-Value pointerState() { return ReadPointerState(PlatformAppKitQueries()); }
 
 // Rejects with the plain string when the result could not be made into a
 // script value, so that no script waits forever on its promise.
@@ -59,7 +56,7 @@ void SettleOnScriptingThread(Task& task, addon_env__* env,
 // Main thread: samples the pointer and hands the result back.
 void SampleOnMainThread(Task& task) {
   try {
-    task.SetResult(pointerState(), false);
+    task.SetResult(mac::pointerState(), false);
   } catch (...) {
     // What the probe threw is not passed on; scripts see one plain text.
     try {

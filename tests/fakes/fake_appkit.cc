@@ -11,8 +11,7 @@
     if ((scene).record) (scene).Log(line); \
   } while (false)
 
-namespace zerlin {
-namespace test_host {
+namespace zerlin::mac {
 namespace {
 
 FakeAppKit* installed = nullptr;
@@ -201,12 +200,10 @@ void FakeAppKit::Log(std::string line) {
   if (record) trace.push_back(std::move(line));
 }
 
-}  // namespace test_host
-
 // The tests' platform: the scene constructed last.
 const AppKitQueries& PlatformAppKitQueries() {
-  if (test_host::installed == nullptr) throw std::logic_error("no scene");
-  return test_host::installed->Queries();
+  if (installed == nullptr) throw std::logic_error("no scene");
+  return installed->Queries();
 }
 
-}  // namespace zerlin
+}  // namespace zerlin::mac

@@ -11,7 +11,7 @@
 
 #include "pointer/mac/appkit_queries.h"
 
-namespace zerlin::test_host {
+namespace zerlin::mac {
 
 struct FakeView {
   FakeView(std::string name, bool is_control = false,
@@ -83,6 +83,6 @@ struct MainWindowScene {
   }
 };
 
-}  // namespace zerlin::test_host
+}  // namespace zerlin::mac
 
 #endif  // ZERLIN_TESTS_FAKES_FAKE_APPKIT_H_

@@ -5,7 +5,7 @@
 namespace zerlin::test_host {
 namespace {
 
-struct PromiseScene : SoakScene, MainWindowScene {
+struct PromiseScene : SoakScene, mac::MainWindowScene {
   PromiseScene() { appkit.record = false; }
 };
 

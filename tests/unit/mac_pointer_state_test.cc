@@ -11,7 +11,7 @@
 #include "tests/fakes/fake_appkit.h"
 #include "tests/host/installed_host.h"
 
-namespace zerlin::test_host {
+namespace zerlin::mac {
 namespace {
 
 using ::testing::ElementsAre;
@@ -28,7 +28,7 @@ struct Scene : MainWindowScene {
   // The answer as one line, every key in map order: shows that there are
   // exactly the five keys and their kinds.
   std::string Read() {
-    const Value result = ReadPointerState(appkit.Queries());
+    const Value result = PointerStateFrom(appkit.Queries());
     std::string line;
     for (const auto& [key, value] : result.GetMap()) {
       if (!line.empty()) line += ' ';
@@ -280,4 +280,4 @@ TEST(MacProbe, AppKitRaisingStillClosesThePoolScope) {
 }
 
 }  // namespace
-}  // namespace zerlin::test_host
+}  // namespace zerlin::mac

@@ -14,7 +14,7 @@
 namespace zerlin::test_host {
 namespace {
 
-struct Loaded : MainWindowScene, LinkedAddon {
+struct Loaded : mac::MainWindowScene, LinkedAddon {
   Loaded() { appkit.record = false; }
 };
 

@@ -25,7 +25,7 @@ constexpr char kRejected[] = "Promise(rejected \"Unable to read the pointer\")";
 // The addon loaded in a host, over a main window whose plain content view
 // lies under the pointer at (123,345). (Coordinates
 // without trailing zeros keep the host's shortest number texts plain.)
-struct Loaded : MainWindowScene, LinkedAddon {
+struct Loaded : mac::MainWindowScene, LinkedAddon {
   Loaded() { appkit.pointer = {123, 345}; }
 };
 

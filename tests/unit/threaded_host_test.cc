@@ -95,8 +95,8 @@ void CallInOverlappingBursts(
     size_t bursts, size_t calls_per_burst,
     const std::function<void(InstalledHost&)>& between) {
   InstalledHost host;
-  MainWindowScene scene;
-  FakeAppKit& appkit = scene.appkit;
+  mac::MainWindowScene scene;
+  mac::FakeAppKit& appkit = scene.appkit;
   appkit.record = false;
   addon_value__* exports = host.Object();
   ASSERT_EQ(uxp_addon_init(host.Env(), exports, &host.Table()), exports);
