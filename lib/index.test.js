@@ -4,12 +4,41 @@
 
 const assert = require("node:assert/strict");
 const { test } = require("node:test");
+const fs = require("node:fs");
+const path = require("node:path");
+const vm = require("node:vm");
 const { readPointer, watchPointer } = require("./index.js");
 
 const win = { active: true, scale: 1.5, x: -1920, y: 40 };
 const mac = { active: false, scale: 1, viewClass: "NSTextView", x: 10.5, y: 20.25 };
 const probeError = Object.assign(new Error("unknown exception"), { code: "-1" });
 const never = () => new Promise(() => {});
+const later = (ms, value) => new Promise((resolve) => setTimeout(resolve, ms, value));
+const revoked = Proxy.revocable({}, {});
+revoked.revoke();
+const thrownBy = (action) => {
+  try { action(); } catch (thrown) { return thrown; }
+  return undefined;
+};
+const proxyThrown = thrownBy(() => revoked.proxy.getPointer);
+
+// A probe whose n-th call answers `answer(n)`, and that counts how many of
+// its promises were unanswered at once.
+function fakeProbe(answer) {
+  const probe = {
+    calls: 0, unanswered: 0, mostUnanswered: 0,
+    getPointer() {
+      const result = answer(probe.calls++);
+      if (result instanceof Promise) {
+        probe.mostUnanswered = Math.max(probe.mostUnanswered, ++probe.unanswered);
+        const answered = () => { probe.unanswered--; };
+        result.then(answered, answered);
+      }
+      return result;
+    },
+  };
+  return probe;
+}
 
 test("readPointer resolves every outcome to a reading or a failure", async () => {
   const thrown = new TypeError("not a function");
@@ -22,6 +51,12 @@ test("readPointer resolves every outcome to a reading or a failure", async () =>
      { code: "rejected", message: "Unable to read the pointer", cause: "Unable to read the pointer" }],
     ["getPointer throws", { getPointer: () => { throw thrown; } },
      { code: "thrown", message: "not a function", cause: thrown }],
+    ["reading getPointer throws", { get getPointer() { throw thrown; } },
+     { code: "thrown", message: "not a function", cause: thrown }],
+    ["a revoked proxy", revoked.proxy,
+     { code: "thrown", message: proxyThrown.message, cause: proxyThrown }],
+    ["answers a revoked proxy", { getPointer: () => revoked.proxy },
+     { code: "rejected", message: proxyThrown.message, cause: proxyThrown }],
     ["pending", { getPointer: never },
      { code: "timeout", message: "no answer from getPointer within 20 ms" }],
     ["not a probe", {},
@@ -33,6 +68,34 @@ test("readPointer resolves every outcome to a reading or a failure", async () =>
   for (const [name, probe, expected] of cases) {
     assert.deepEqual(await readPointer(probe, { timeoutMs: 20 }), expected, name);
   }
+  const badOptions = { get timeoutMs() { throw thrown; } };
+  assert.deepEqual(await readPointer({ getPointer: () => win }, badOptions), win);
+});
+
+test("reads and watches keep at most one call unanswered per probe", { timeout: 10000 },
+     async () => {
+  // A loop of reads against a host that never answers makes one call.
+  const silent = fakeProbe(never);
+  for (let i = 0; i < 3; i++) {
+    assert.equal((await readPointer(silent, { timeoutMs: 5 })).code, "timeout");
+  }
+  assert.equal(silent.calls, 1);
+
+  // Reads side by side, and a watch, join the call that is unanswered,
+  // each within its own timeout.
+  const slow = fakeProbe((n) => (n === 0 ? later(80, mac) : win));
+  const watched = [];
+  const stop = watchPointer(slow, {
+    stallMs: 1e6, onReading: (reading) => watched.push(reading), onError: () => {},
+  });
+  const reads = await Promise.all([readPointer(slow, { timeoutMs: 20 }),
+                                   readPointer(slow, { timeoutMs: 5000 })]);
+  stop();
+  assert.deepEqual(reads, [{ code: "timeout", message: "no answer from getPointer within 20 ms" },
+                           mac]);
+  assert.deepEqual(watched, [mac]);
+  assert.equal(slow.calls, 1);
+  assert.equal(slow.mostUnanswered + silent.mostUnanswered, 2);
 });
 
 // Each wait below ends on an event; the test's timeout is their limit.
@@ -53,10 +116,7 @@ test("watchPointer goes on polling after throwing handlers, and stops", { timeou
           setTimeout(done, 20);  // time enough for a call that should not come
         }
       },
-      onError: (failure) => {
-        errors.push(`${failure.code}: ${failure.message}`);
-        if (failure.code === "-1") throw new Error("and so is the log");
-      },
+      onError: (failure) => errors.push(`${failure.code}: ${failure.message}`),
     });
   });
   assert.equal(calls, 4);
@@ -65,49 +125,77 @@ test("watchPointer goes on polling after throwing handlers, and stops", { timeou
                             "-1: unknown exception"]);
 });
 
-test("watchPointer keeps one call in flight, reports a stall once, gives up late calls",
+test("watchPointer reports every failure, waits for late calls, never throws",
      { timeout: 10000 }, async () => {
-  // The first call answers late: one stall, no second call until it answers.
-  let settle = () => {};
-  let calls = 0;
-  const events = [];
-  await new Promise((done) => {
-    const stop = watchPointer({
-      getPointer: () => {
-        calls++;
-        return calls === 1 ? new Promise((resolve) => { settle = resolve; }) : win;
-      },
-    }, {
-      intervalMs: 1,
-      stallMs: 5,
-      onStall: () => {
-        events.push(`stall after ${calls} call`);
-        setTimeout(() => settle(mac), 50);  // several stall bounds later
-        throw new Error("the status line is gone");
-      },
-      onError: (failure) => events.push(failure.code),
-      onReading: (reading) => {
-        events.push(reading === mac ? "mac" : "win");
-        if (reading === win) { stop(); done(); }
-      },
+  // name, probe, events to wait for, then how long the watch runs on
+  const cases = [
+    ["a revoked proxy", () => revoked.proxy, 2, 0,
+     [`thrown: ${proxyThrown.message}`, `thrown: ${proxyThrown.message}`]],
+    ["an answer after timeoutMs", () => fakeProbe((n) => (n === 0 ? later(60, mac) : win)), 4, 0,
+     ["stall", "timeout: no answer from getPointer within 20 ms; still waiting for it",
+      "reading NSTextView", "reading undefined"]],
+    ["no answer ever", () => fakeProbe(never), 2, 60,
+     ["stall", "timeout: no answer from getPointer within 20 ms; still waiting for it"]],
+  ];
+  for (const [name, makeProbe, count, runOnMs, expected] of cases) {
+    const probe = makeProbe();
+    const events = [];
+    await new Promise((done) => {
+      const note = (event) => {
+        events.push(event);
+        if (events.length === count) setTimeout(() => { stop(); done(); }, runOnMs);
+      };
+      const stop = watchPointer(probe, {
+        intervalMs: 1, stallMs: 5, timeoutMs: 20,
+        onStall: () => note("stall"),
+        onError: (failure) => note(`${failure.code}: ${failure.message}`),
+        onReading: (reading) => note(`reading ${reading.viewClass}`),
+      });
     });
-  });
-  assert.deepEqual(events, ["stall after 1 call", "handler", "mac", "win"]);
+    assert.deepEqual(events, expected, name);
+    if (name !== "a revoked proxy") assert.equal(probe.mostUnanswered, 1, name);
+  }
+});
 
-  // A call that never answers is given up after timeoutMs, and the next starts.
-  calls = 0;
-  events.length = 0;
+test("the companion needs only two timers; a throwing onError is thrown again",
+     { timeout: 10000 }, async () => {
+  // Loaded with nothing but setTimeout and clearTimeout, whose callbacks'
+  // throws are kept here instead of ending the test.
+  const uncaught = [];
+  let heardAll = () => {};
+  const context = {
+    setTimeout: (callback, ms, ...args) => setTimeout(() => {
+      try {
+        callback(...args);
+      } catch (thrown) {
+        if (uncaught.push(thrown) === 3) heardAll();
+      }
+    }, ms),
+    clearTimeout,
+  };
+  const source = fs.readFileSync(path.join(__dirname, "index.js"), "utf8");
+  const module = { exports: {} };
+  vm.runInNewContext(`(function (module) {${source}\n})`, context)(module);
+  const companion = module.exports;
+
+  assert.equal(await companion.readPointer({ getPointer: () => win }), win);
+  const answers = [probeError, win, win];
+  let calls = 0;
+  const readings = [];
   await new Promise((done) => {
-    const stop = watchPointer({ getPointer: () => { calls++; return never(); } }, {
+    heardAll = done;
+    const stop = companion.watchPointer({ getPointer: () => answers[calls++] }, {
       intervalMs: 1,
-      stallMs: 5,
-      timeoutMs: 60,
-      onStall: () => events.push(`stall after ${calls} call`),
-      onError: (failure) => {
-        events.push(failure.code);
-        if (events.length === 4) { stop(); done(); }
+      onError: () => { throw new Error("the log is gone"); },
+      onReading: (reading) => {
+        readings.push(reading);
+        if (readings.length === 2) stop();
+        throw new Error(`the panel is gone after ${readings.length}`);
       },
     });
   });
-  assert.deepEqual(events, ["stall after 1 call", "timeout", "stall after 2 call", "timeout"]);
+  assert.deepEqual(readings, [win, win]);
+  // The first reading's throw went to onError, whose throw is the one heard.
+  assert.deepEqual(uncaught.map((thrown) => thrown.message),
+                   ["the log is gone", "the log is gone", "the panel is gone after 2"]);
 });
