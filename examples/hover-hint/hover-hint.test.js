@@ -1,4 +1,5 @@
-// The example's hover decision over sequences of readings.
+// The example: its hover decision over sequences of readings, and its
+// panel driven by the companion's watch.
 "use strict";
 
 const assert = require("node:assert/strict");
@@ -23,4 +24,44 @@ test("the hover shows after a still, active rest and hides at once", () => {
   for (const [reading, now, expected] of steps) {
     assert.deepEqual(hover.update(reading, now), expected, `at ${now} ms`);
   }
+});
+
+test("the panel follows the watch: a rest, a failure, a host that is slow",
+     { timeout: 10000 }, async () => {
+  const { watchPointer } = require("../../lib/index.js");
+  const { startHoverHint } = require("./hover-panel.js");
+  const resting = { active: true, scale: 1, viewClass: "NSView", x: 10, y: 20 };
+  const answers = [resting, resting, resting, resting, resting,
+                   { code: "-1", message: "unknown exception" }, new Promise(() => {})];
+  const hints = [];
+  const statuses = [];
+  const hint = { hidden: true, textContent: "" };
+  let stalled = () => {};
+  const status = {
+    hidden: false,
+    get textContent() { return statuses[statuses.length - 1]; },
+    set textContent(text) {
+      statuses.push(text);
+      if (text.startsWith("Waiting")) stalled();
+    },
+  };
+  // Each call sees what the answers before it made of the hint; the clock
+  // moves 100 ms a call.
+  let calls = 0;
+  const probe = {
+    getPointer: () => {
+      hints.push(hint.hidden ? "hidden" : hint.textContent);
+      return answers[calls++];
+    },
+  };
+  await new Promise((done) => {
+    const stop = startHoverHint(probe, { hint, status },
+                                { watchPointer, now: () => calls * 100, intervalMs: 1, stallMs: 5 });
+    stalled = () => { stop(); done(); };
+  });
+  assert.deepEqual(hints, ["hidden", "hidden", "hidden", "hidden", "hidden",
+                           "Resting at 10, 20 pt over NSView", "hidden"]);
+  assert.deepEqual(statuses, [...Array(5).fill("Rest the pointer over the document."),
+                              "Pointer unavailable: unknown exception",
+                              "Waiting for the host to answer..."]);
 });
