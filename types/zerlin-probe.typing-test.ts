@@ -29,17 +29,6 @@ export const guessedMac: MacProbe = probe;
 const onWindows = probe as WindowsProbe;
 const onMac = probe as MacProbe;
 
-// A plug-in that ships both checks the answer: a promise only on macOS.
-export async function describeChecked(): Promise<string> {
-  const answer = probe.getPointer();
-  if ("then" in answer) {
-    return (await answer).viewClass;
-  }
-  // @ts-expect-error a Windows answer carries no view class
-  if (typeof answer.active === "boolean") return answer.viewClass.length;
-  return answer.message;
-}
-
 export function describeWindows(): string {
   const answer = onWindows.getPointer();
   // @ts-expect-error the Windows answer is no promise
@@ -90,11 +79,8 @@ export function explainRead(failure: ReadFailure): string {
     case "handler": return "a handler threw";
   }
 }
-export function explainWatch(failure: WatchFailure): string {
-  // @ts-expect-error a watch's failures include "handler"
-  const asRead: ReadFailure = failure;
-  return failure.code === "handler" ? "a handler threw" : asRead.message;
-}
+// @ts-expect-error a watch's failures include "handler"
+export const asRead = (failure: WatchFailure): ReadFailure => failure;
 
 // The companion gives each platform's reading, or a failure, never a throw.
 export async function describeWithCompanion(): Promise<string> {

@@ -30,23 +30,14 @@ test("the panel follows the watch: a rest, a failure, a host that is slow",
      { timeout: 10000 }, async () => {
   const { watchPointer } = require("../../lib/index.js");
   const { startHoverHint } = require("./hover-panel.js");
-  const resting = { active: true, scale: 1, viewClass: "NSView", x: 10, y: 20 };
-  const answers = [resting, resting, resting, resting, resting,
-                   { code: "-1", message: "unknown exception" }, new Promise(() => {})];
+  const rest = { active: true, scale: 1, viewClass: "NSView", x: 10, y: 20 };
+  const answers = [rest, rest, rest, rest, rest, { code: "-1", message: "unknown exception" },
+                   new Promise(() => {})];
+  // Each call notes the hint that the answers before it left; the clock
+  // moves 100 ms a call. The status lines are kept as they are set.
   const hints = [];
   const statuses = [];
   const hint = { hidden: true, textContent: "" };
-  let stalled = () => {};
-  const status = {
-    hidden: false,
-    get textContent() { return statuses[statuses.length - 1]; },
-    set textContent(text) {
-      statuses.push(text);
-      if (text.startsWith("Waiting")) stalled();
-    },
-  };
-  // Each call sees what the answers before it made of the hint; the clock
-  // moves 100 ms a call.
   let calls = 0;
   const probe = {
     getPointer: () => {
@@ -55,12 +46,17 @@ test("the panel follows the watch: a rest, a failure, a host that is slow",
     },
   };
   await new Promise((done) => {
+    const status = {
+      hidden: false,
+      set textContent(text) {
+        statuses.push(text);
+        if (text.startsWith("Waiting")) { stop(); done(); }
+      },
+    };
     const stop = startHoverHint(probe, { hint, status },
                                 { watchPointer, now: () => calls * 100, intervalMs: 1, stallMs: 5 });
-    stalled = () => { stop(); done(); };
   });
-  assert.deepEqual(hints, ["hidden", "hidden", "hidden", "hidden", "hidden",
-                           "Resting at 10, 20 pt over NSView", "hidden"]);
+  assert.deepEqual(hints, [...Array(5).fill("hidden"), "Resting at 10, 20 pt over NSView", "hidden"]);
   assert.deepEqual(statuses, [...Array(5).fill("Rest the pointer over the document."),
                               "Pointer unavailable: unknown exception",
                               "Waiting for the host to answer..."]);
