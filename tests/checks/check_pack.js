@@ -28,6 +28,6 @@ if (missing.length > 0) {
   console.error("npm pack: the package must hold both libraries, and these are missing or empty:");
   for (const [file, how] of missing) console.error(`  ${file}: ${how}`);
   console.error("Or take each from its release archive (zerlin-probe-<version>-<platform>.zip). " +
-                "CONTRIBUTING.md, \"Releases\", gives the order.");
+                "CONTRIBUTING.md, \"Building\", gives the order.");
   process.exit(1);
 }
