@@ -58,7 +58,9 @@ mac::AppKitQueries MakeAppKitQueries() {
   q.first_object = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return &first_screen;
   };
-  q.frame = [](void*, mac::AppKitObject) { return mac::AppKitRect{0, 0, 1280, 800}; };
+  q.frame = [](void*, mac::AppKitObject) {
+    return mac::AppKitRect{0, 0, 1280, 800};
+  };
   q.window_number_at_point = [](void*, mac::AppKitPoint, int64_t) -> int64_t {
     return 7;
   };
@@ -76,12 +78,14 @@ mac::AppKitQueries MakeAppKitQueries() {
   q.content_view = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return &content_view;
   };
-  q.convert_point_from_screen = [](void*, mac::AppKitObject, mac::AppKitPoint p) {
+  q.convert_point_from_screen = [](void*, mac::AppKitObject,
+                                   mac::AppKitPoint p) {
     return mac::AppKitPoint{p.x - 40, p.y - 100};
   };
   q.convert_point_from_view = [](void*, mac::AppKitObject, mac::AppKitPoint p,
                                  mac::AppKitObject) { return p; };
-  q.hit_test = [](void*, mac::AppKitObject, mac::AppKitPoint) -> mac::AppKitObject {
+  q.hit_test = [](void*, mac::AppKitObject,
+                  mac::AppKitPoint) -> mac::AppKitObject {
     return &content_view;
   };
   q.class_name = [](void*, mac::AppKitObject) -> mac::AppKitObject {
@@ -89,8 +93,12 @@ mac::AppKitQueries MakeAppKitQueries() {
   };
   q.is_control = [](void*, mac::AppKitObject) { return false; };
   q.contains_web_view = [](void*, mac::AppKitObject) { return false; };
-  q.superview = [](void*, mac::AppKitObject) -> mac::AppKitObject { return nullptr; };
-  q.utf8_string = [](void*, mac::AppKitObject) -> const char* { return "NSView"; };
+  q.superview = [](void*, mac::AppKitObject) -> mac::AppKitObject {
+    return nullptr;
+  };
+  q.utf8_string = [](void*, mac::AppKitObject) -> const char* {
+    return "NSView";
+  };
   q.autorelease_pool_push = [](void*) -> void* { return &pool_token; };
   q.autorelease_pool_pop = [](void*, void*) {};
   return q;

@@ -6,8 +6,8 @@
 #include "pointer/mac/pointer_state.h"
 #include "pointer/win/pointer_state.h"
 #include "tests/fakes/fake_appkit.h"
-#include "tests/host/test_host.h"
 #include "tests/fakes/scripted_windows.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::bench {
 namespace {

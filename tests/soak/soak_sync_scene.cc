@@ -1,6 +1,6 @@
 // The Windows soak's scene: the cursor over the host's foreground window.
-#include "tests/soak/pointer_soak.h"
 #include "tests/fakes/scripted_windows.h"
+#include "tests/soak/pointer_soak.h"
 
 namespace zerlin::test_host {
 namespace {

@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
-#include "tests/host/allocation_faults.h"
 #include "tests/fakes/fake_appkit.h"
+#include "tests/host/allocation_faults.h"
 #include "tests/host/linked_addon.h"
 
 namespace zerlin::test_host {

@@ -6,9 +6,9 @@
 #include <new>
 #include <string>
 
+#include "tests/fakes/scripted_windows.h"
 #include "tests/host/allocation_faults.h"
 #include "tests/host/linked_addon.h"
-#include "tests/fakes/scripted_windows.h"
 
 namespace zerlin::test_host {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "addon/addon_entry.h"
-#include "tests/host/test_host.h"
 #include "tests/fakes/scripted_windows.h"
+#include "tests/host/test_host.h"
 
 namespace zerlin::test_host {
 namespace {
