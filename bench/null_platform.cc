@@ -51,53 +51,61 @@ win::WindowQueries MakeWindowQueries() {
   return q;
 }
 
-AppKitQueries MakeAppKitQueries() {
-  AppKitQueries q;
-  q.mouse_location = [](void*) { return AppKitPoint{100, 300}; };
-  q.screens = [](void*) -> AppKitObject { return &screen_list; };
-  q.first_object = [](void*, AppKitObject) -> AppKitObject {
+mac::AppKitQueries MakeAppKitQueries() {
+  mac::AppKitQueries q;
+  q.mouse_location = [](void*) { return mac::AppKitPoint{100, 300}; };
+  q.screens = [](void*) -> mac::AppKitObject { return &screen_list; };
+  q.first_object = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return &first_screen;
   };
-  q.frame = [](void*, AppKitObject) { return AppKitRect{0, 0, 1280, 800}; };
-  q.window_number_at_point = [](void*, AppKitPoint, int64_t) -> int64_t {
+  q.frame = [](void*, mac::AppKitObject) {
+    return mac::AppKitRect{0, 0, 1280, 800};
+  };
+  q.window_number_at_point = [](void*, mac::AppKitPoint, int64_t) -> int64_t {
     return 7;
   };
-  q.window_with_window_number = [](void*, int64_t) -> AppKitObject {
+  q.window_with_window_number = [](void*, int64_t) -> mac::AppKitObject {
     return &main_window;
   };
   q.is_active = [](void*) { return true; };
-  q.modal_window = [](void*) -> AppKitObject { return nullptr; };
-  q.main_window = [](void*) -> AppKitObject { return &main_window; };
-  q.is_panel = [](void*, AppKitObject) { return false; };
-  q.attached_sheet = [](void*, AppKitObject) -> AppKitObject {
+  q.modal_window = [](void*) -> mac::AppKitObject { return nullptr; };
+  q.main_window = [](void*) -> mac::AppKitObject { return &main_window; };
+  q.is_panel = [](void*, mac::AppKitObject) { return false; };
+  q.attached_sheet = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return nullptr;
   };
   q.pressed_mouse_buttons = [](void*) -> uint64_t { return 0; };
-  q.content_view = [](void*, AppKitObject) -> AppKitObject {
+  q.content_view = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return &content_view;
   };
-  q.convert_point_from_screen = [](void*, AppKitObject, AppKitPoint p) {
-    return AppKitPoint{p.x - 40, p.y - 100};
+  q.convert_point_from_screen = [](void*, mac::AppKitObject,
+                                   mac::AppKitPoint p) {
+    return mac::AppKitPoint{p.x - 40, p.y - 100};
   };
-  q.convert_point_from_view = [](void*, AppKitObject, AppKitPoint p,
-                                 AppKitObject) { return p; };
-  q.hit_test = [](void*, AppKitObject, AppKitPoint) -> AppKitObject {
+  q.convert_point_from_view = [](void*, mac::AppKitObject, mac::AppKitPoint p,
+                                 mac::AppKitObject) { return p; };
+  q.hit_test = [](void*, mac::AppKitObject,
+                  mac::AppKitPoint) -> mac::AppKitObject {
     return &content_view;
   };
-  q.class_name = [](void*, AppKitObject) -> AppKitObject {
+  q.class_name = [](void*, mac::AppKitObject) -> mac::AppKitObject {
     return &view_class_name;
   };
-  q.is_control = [](void*, AppKitObject) { return false; };
-  q.contains_web_view = [](void*, AppKitObject) { return false; };
-  q.superview = [](void*, AppKitObject) -> AppKitObject { return nullptr; };
-  q.utf8_string = [](void*, AppKitObject) -> const char* { return "NSView"; };
+  q.is_control = [](void*, mac::AppKitObject) { return false; };
+  q.contains_web_view = [](void*, mac::AppKitObject) { return false; };
+  q.superview = [](void*, mac::AppKitObject) -> mac::AppKitObject {
+    return nullptr;
+  };
+  q.utf8_string = [](void*, mac::AppKitObject) -> const char* {
+    return "NSView";
+  };
   q.autorelease_pool_push = [](void*) -> void* { return &pool_token; };
   q.autorelease_pool_pop = [](void*, void*) {};
   return q;
 }
 
 const win::WindowQueries kWindowQueries = MakeWindowQueries();
-const AppKitQueries kAppKitQueries = MakeAppKitQueries();
+const mac::AppKitQueries kAppKitQueries = MakeAppKitQueries();
 
 }  // namespace
 
@@ -105,6 +113,8 @@ namespace win {
 const WindowQueries& PlatformWindowQueries() { return kWindowQueries; }
 }  // namespace win
 
+namespace mac {
 const AppKitQueries& PlatformAppKitQueries() { return kAppKitQueries; }
+}  // namespace mac
 
 }  // namespace zerlin

@@ -91,7 +91,7 @@ void BM_MacProbe(benchmark::State& state) {
   SinkHost host;
   PerCall per_call(state, host);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ReadPointerState(PlatformAppKitQueries()));
+    benchmark::DoNotOptimize(mac::pointerState());
   }
 }
 BENCHMARK(BM_MacProbe);

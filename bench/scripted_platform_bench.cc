@@ -5,17 +5,17 @@
 #include "addon/addon_entry.h"
 #include "pointer/mac/pointer_state.h"
 #include "pointer/win/pointer_state.h"
-#include "tests/fake_appkit.h"
+#include "tests/fakes/fake_appkit.h"
+#include "tests/fakes/scripted_windows.h"
 #include "tests/host/test_host.h"
-#include "tests/scripted_windows.h"
 
 namespace zerlin::bench {
 namespace {
 
-using test_host::FakeView;
+using mac::FakeView;
 
 // The pointer over the main window; `hit` decides what lies under it.
-struct Scene : test_host::MainWindowScene {
+struct Scene : mac::MainWindowScene {
   FakeView button{"NSButton", true, &content};
   FakeView label{"NSButtonLabel", false, &button};
   Scene() { appkit.record = false; }
@@ -35,11 +35,11 @@ void BM_MacProbePath(benchmark::State& state) {
       scene.appkit.number_at_point = 99;
       break;
   }
-  ReadPointerState(scene.appkit.Queries());
+  mac::PointerStateFrom(scene.appkit.Queries());
   state.counters["queries"] = static_cast<double>(scene.appkit.trace.size());
   scene.appkit.record = false;  // time the logic over the fake, not the log
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ReadPointerState(scene.appkit.Queries()));
+    benchmark::DoNotOptimize(mac::PointerStateFrom(scene.appkit.Queries()));
   }
 }
 BENCHMARK(BM_MacProbePath)->ArgName("path")->DenseRange(0, 2);

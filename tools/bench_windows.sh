@@ -13,7 +13,7 @@ build=$PWD/build/windows
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 tools/wine_prefix.sh start >/dev/null
 trap 'tools/wine_prefix.sh stop' EXIT
-bench=$build/tests/win/win_pointer_bench.exe
+bench=$build/bench/win_pointer_bench.exe
 lib=$build/pointer/zerlin-probe.uxpaddon
-tests/win/on_display.sh wine "$bench" "$lib"
-tests/win/on_display.sh wine "$bench" "$lib" soak "$soak"
+tests/real_windows/win/on_display.sh wine "$bench" "$lib"
+tests/real_windows/win/on_display.sh wine "$bench" "$lib" soak "$soak"

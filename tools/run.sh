@@ -34,18 +34,18 @@ build_quietly() {
 
 win=$PWD/build/windows
 win_lib=$win/pointer/zerlin-probe.uxpaddon
-win_host=$win/tests/win/real_window_host.exe
+win_host=$win/tests/real_windows/win/real_window_host.exe
 gs=$PWD/build/gnustep
 gs_lib=$gs/pointer/zerlin-probe.uxpaddon
-gs_host=$gs/tests/gnustep_host/gnustep_test_host
+gs_host=$gs/tests/real_windows/appkit/appkit_test_host
 
 echo "== building the Windows x64 library (mingw-w64) and its host program"
 build_quietly windows real_window_host
 echo "built $win_lib ($(stat -c %s "$win_lib") bytes)"
-cmake -DLIBRARY="$win_lib" -P tools/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
+cmake -DLIBRARY="$win_lib" -P tests/checks/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
 
 echo "== building the macOS flavour against GNUstep and its host application"
-build_quietly gnustep gnustep_test_host
+build_quietly gnustep appkit_test_host
 echo "built $gs_lib ($(stat -c %s "$gs_lib") bytes)"
 
 echo "== Windows x64: the library in a sample host window, under Wine"
@@ -54,7 +54,7 @@ tools/wine_prefix.sh start >/dev/null
 trap 'tools/wine_prefix.sh stop' EXIT
 win_demo=$win/demo
 rm -rf "$win_demo" && mkdir -p "$win_demo"
-tests/win/on_display.sh tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
+tests/real_windows/win/on_display.sh tools/capture_demo.sh "$win_demo" wine "$win_host" "$win_lib" demo "$win_demo"
 tools/wine_prefix.sh stop
 trap - EXIT
 tools/activity_map.sh windows "$win_demo/screen.png" "$win_demo/samples.txt" "$win/activity-map.png"
@@ -62,7 +62,7 @@ tools/activity_map.sh windows "$win_demo/screen.png" "$win_demo/samples.txt" "$w
 echo "== macOS flavour: the library in a sample GNUstep window"
 gs_demo=$gs/demo
 rm -rf "$gs_demo" && mkdir -p "$gs_demo"
-tests/gnustep_host/run_on_virtual_display.sh \
+tests/real_windows/appkit/run_on_virtual_display.sh \
   tools/capture_demo.sh "$gs_demo" "$gs_host" -addon "$gs_lib" demo "$gs_demo"
 tools/activity_map.sh mac "$gs_demo/screen.png" "$gs_demo/samples.txt" "$gs/activity-map.png"
 

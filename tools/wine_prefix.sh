@@ -5,7 +5,7 @@
 #                         session's own whatever DISPLAY says, writes its
 #                         name to $WINEPREFIX/zerlin-display, and keeps one
 #                         wineserver running for all the tests that follow.
-#                         tests/win/on_display.sh runs programs on it.
+#                         tests/real_windows/win/on_display.sh runs programs on it.
 #   wine_prefix.sh stop:  ends that wineserver, every Wine process in it, and
 #                         the virtual display.
 set -euo pipefail

@@ -101,9 +101,10 @@ declare module "zerlin-probe.uxpaddon" {
    * The error value that `getPointer` returns, as its result, when the
    * reading fails (Windows), when the promise cannot be set up (macOS), or
    * on a platform that has no pointer probe. It is returned, not thrown.
-   * The plug-in host builds it as its ordinary error object.
+   * The plug-in host builds it as its own error object, which need not be
+   * an `Error` of your script's realm: test `active`, not `instanceof`.
    */
-  interface ProbeError extends Error {
+  interface ProbeError {
     /** Always "-1". */
     readonly code: "-1";
     /**
@@ -169,8 +170,17 @@ declare module "zerlin-probe.uxpaddon" {
     getPointer(): PointerPromise | ProbeError;
   }
 
-  /** The exports object on either platform. */
-  type Probe = WindowsProbe | MacProbe;
+  /**
+   * The exports object on either platform: what the module itself is to a
+   * plug-in that ships both libraries. Its answer says which platform it
+   * is on: a promise (`"then" in answer`) on macOS, the reading or error
+   * value itself on Windows. A `WindowsProbe` and a `MacProbe` are each a
+   * `Probe`; the module is neither without that check, or a cast in a
+   * plug-in that ships one platform's library only.
+   */
+  interface Probe {
+    getPointer(): WindowsPointerReading | PointerPromise | ProbeError;
+  }
 
   /**
    * Samples the pointer once. Takes no arguments and keeps nothing between
@@ -184,15 +194,6 @@ declare module "zerlin-probe.uxpaddon" {
    * `await` inside `try`, with a bound on the wait, handles both; the
    * companion's `readPointer` (module "zerlin-probe") does all of that.
    * Tell a reading from an error value by its `active` being a boolean.
-   *
-   * A call through the module itself sees the first signature, which
-   * covers both platforms. The other two let a plug-in for one platform
-   * declare the module as a `WindowsProbe` or a `MacProbe` without a cast:
-   *
-   *   import * as addon from "zerlin-probe.uxpaddon";
-   *   const probe: WindowsProbe = addon;
    */
   function getPointer(): WindowsPointerReading | PointerPromise | ProbeError;
-  function getPointer(): WindowsPointerReading | ProbeError;
-  function getPointer(): PointerPromise | ProbeError;
 }

@@ -3,6 +3,7 @@
 import probe = require("zerlin-probe.uxpaddon");
 import type { MacProbe, WindowsProbe } from "zerlin-probe.uxpaddon";
 import { readPointer, watchPointer } from "zerlin-probe";
+import type { ReadFailure, WatchFailure } from "zerlin-probe";
 
 // Either platform: await the answer, then tell a reading from the error
 // value by its boolean `active`.
@@ -19,9 +20,14 @@ export async function describeEither(): Promise<string> {
   return `${answer.x} ${answer.y} ${answer.scale} ${answer.active} ${view}`;
 }
 
-// One platform: the module is that platform's probe, without a cast.
-const onWindows: WindowsProbe = probe;
-const onMac: MacProbe = probe;
+// The module may be either platform's: taking it as one unchecked is an
+// error. A plug-in that ships one platform's library says so with a cast.
+// @ts-expect-error the module may be the macOS probe
+export const guessedWindows: WindowsProbe = probe;
+// @ts-expect-error the module may be the Windows probe
+export const guessedMac: MacProbe = probe;
+const onWindows = probe as WindowsProbe;
+const onMac = probe as MacProbe;
 
 export function describeWindows(): string {
   const answer = onWindows.getPointer();
@@ -53,6 +59,29 @@ export function macRejection(): void {
   });
 }
 
+// The error value is the host's object: no claim that it is an Error.
+export function errorValue(): string {
+  const answer = onWindows.getPointer();
+  if (typeof answer.active === "boolean") return "a reading";
+  // @ts-expect-error the host's error object need not carry a stack
+  return answer.stack ?? answer.message;
+}
+
+// A read fails with one of five codes; only a watch adds "handler".
+export function explainRead(failure: ReadFailure): string {
+  switch (failure.code) {
+    case "-1": return "error value";
+    case "rejected": return "rejected";
+    case "thrown": return "threw";
+    case "timeout": return "no answer";
+    case "invalid": return "no probe";
+    // @ts-expect-error only a watch's failures say "handler"
+    case "handler": return "a handler threw";
+  }
+}
+// @ts-expect-error a watch's failures include "handler"
+export const asRead = (failure: WatchFailure): ReadFailure => failure;
+
 // The companion gives each platform's reading, or a failure, never a throw.
 export async function describeWithCompanion(): Promise<string> {
   const either = await readPointer(probe, { timeoutMs: 500 });
@@ -73,6 +102,7 @@ export async function describeWithCompanion(): Promise<string> {
   const stop = watchPointer(onMac, {
     onReading: (reading) => void reading.viewClass.length,
     onError: (failure) => void failure.code,
+    intervalMs: undefined,
   });
   stop();
   // @ts-expect-error the watch needs the probe

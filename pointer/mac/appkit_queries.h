@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace zerlin {
+namespace zerlin::mac {
 
 // An AppKit object (window, view, screen, list, string), borrowed for the
 // length of one probe call; null is nil.
@@ -84,6 +84,6 @@ struct AppKitQueries {
 // provider, a scripted scene in tests.
 const AppKitQueries& PlatformAppKitQueries();
 
-}  // namespace zerlin
+}  // namespace zerlin::mac
 
 #endif  // ZERLIN_POINTER_MAC_APPKIT_QUERIES_H_

@@ -15,7 +15,7 @@
 extern "C" void* objc_autoreleasePoolPush(void);
 extern "C" void objc_autoreleasePoolPop(void* token);
 
-namespace zerlin {
+namespace zerlin::mac {
 namespace {
 
 id Obj(AppKitObject object) { return (id) const_cast<void*>(object); }
@@ -136,4 +136,4 @@ const AppKitQueries& PlatformAppKitQueries() {
   return queries;
 }
 
-}  // namespace zerlin
+}  // namespace zerlin::mac

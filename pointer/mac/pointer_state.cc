@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace zerlin {
+namespace zerlin::mac {
 namespace {
 
 // One autorelease pool scope, closed on every way out: a query that raises
@@ -35,7 +35,7 @@ bool ActivityTests(const AppKitQueries& q, AppKitObject window) {
 
 }  // namespace
 
-Value ReadPointerState(const AppKitQueries& q) {
+Value PointerStateFrom(const AppKitQueries& q) {
   void* c = q.context;
   Value result(Value::Kind::Map);
   Value::Map& map = result.GetMap();
@@ -89,4 +89,6 @@ Value ReadPointerState(const AppKitQueries& q) {
   return result;
 }
 
-}  // namespace zerlin
+Value pointerState() { return PointerStateFrom(PlatformAppKitQueries()); }
+
+}  // namespace zerlin::mac

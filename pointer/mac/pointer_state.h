@@ -6,14 +6,17 @@
 #include "addon/value/value.h"
 #include "pointer/mac/appkit_queries.h"
 
-namespace zerlin {
+namespace zerlin::mac {
 
 // Samples the pointer once through `appkit` (main thread only when that is
 // AppKit) and answers a Map with exactly "x", "y" (downward from the first
 // screen's top edge), "scale" (1.0), "active" and "viewClass" (the class
 // name of the view under the pointer, "" when there is none).
-Value ReadPointerState(const AppKitQueries& appkit);
+Value PointerStateFrom(const AppKitQueries& appkit);
 
-}  // namespace zerlin
+// Decides over the platform's table; on the main thread only.
+Value pointerState();
+
+}  // namespace zerlin::mac
 
 #endif  // ZERLIN_POINTER_MAC_POINTER_STATE_H_

@@ -15,7 +15,7 @@ const { execFileSync } = require("child_process");
 
 const root = path.join(__dirname, "..", "..");
 const [buildDir, library] = process.argv.slice(2);
-const npm = path.join(root, "tools", "node", "node_modules", "npm", "bin", "npm-cli.js");
+const npm = path.join(root, "tests", "checks", "node", "node_modules", "npm", "bin", "npm-cli.js");
 const tsc = path.join(root, "types", "node_modules", "typescript", "bin", "tsc");
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "zerlin-npm-"));
 const run = (cmd, args, cwd) => execFileSync(cmd, args, { cwd, encoding: "utf8", stdio: ["ignore", "pipe", "inherit"] });

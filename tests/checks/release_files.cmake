@@ -107,7 +107,7 @@ check_release("${out}/unpacked/${name}")
 # A Windows archive holds the library of the architecture its name says.
 if(PLATFORM MATCHES "^win-(.+)$")
   run("${CMAKE_COMMAND}" -DLIBRARY=${out}/unpacked/${name}/zerlin-probe.uxpaddon
-      -DARCH=${CMAKE_MATCH_1} -P "${SOURCE_DIR}/tools/check_pe_tables.cmake")
+      -DARCH=${CMAKE_MATCH_1} -P "${SOURCE_DIR}/tests/checks/check_pe_tables.cmake")
 endif()
 foreach(f LICENSE README.txt SHA256SUMS zerlin-probe.d.ts zerlin-probe.uxpaddon)
   expect_same("${out}/install/${f}" "${out}/unpacked/${name}/${f}")

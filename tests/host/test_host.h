@@ -2,8 +2,8 @@
 // a small value heap, records every call in order, and can make a chosen
 // call fail. Portable C++17, so the same host also runs inside a Windows
 // process under Wine.
-#ifndef ZERLIN_TEST_HOST_TEST_HOST_H_
-#define ZERLIN_TEST_HOST_TEST_HOST_H_
+#ifndef ZERLIN_TESTS_HOST_TEST_HOST_H_
+#define ZERLIN_TESTS_HOST_TEST_HOST_H_
 
 #include <condition_variable>
 #include <cstdint>
@@ -287,4 +287,4 @@ class TestHost {
 
 }  // namespace zerlin::test_host
 
-#endif  // ZERLIN_TEST_HOST_TEST_HOST_H_
+#endif  // ZERLIN_TESTS_HOST_TEST_HOST_H_
