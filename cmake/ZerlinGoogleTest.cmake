@@ -35,5 +35,22 @@ if(NOT TARGET GTest::gmock_main)
   if(NOT TARGET GTest::gmock_main)
     add_library(GTest::gmock_main ALIAS gmock_main)
   endif()
+  # GoogleTest built from source compiles itself with -W4 -WX under MSVC,
+  # whatever the project asks; a new compiler's new warning in its code
+  # would fail the build. Its warnings are still shown, not made errors;
+  # the project's own targets keep theirs.
+  if(MSVC)
+    foreach(target gtest gtest_main gmock gmock_main)
+      if(TARGET ${target})
+        foreach(property COMPILE_FLAGS COMPILE_OPTIONS)
+          get_target_property(flags ${target} ${property})
+          if(flags)
+            string(REGEX REPLACE "(^|[ ;])[-/]WX($|[ ;])" "\\1" flags "${flags}")
+            set_target_properties(${target} PROPERTIES ${property} "${flags}")
+          endif()
+        endforeach()
+      endif()
+    endforeach()
+  endif()
 endif()
 include(GoogleTest)
