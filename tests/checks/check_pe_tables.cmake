@@ -1,11 +1,7 @@
-# Reads the tables of a 64-bit Windows DLL straight from the file and checks
-# that it is named zerlin-probe.uxpaddon, is built for ARCH (x64 or arm64:
-# a process loads only a DLL of its own architecture), imports only the
-# system's own DLLs (KERNEL32 and USER32, and the C runtime that ships with
-# Windows) and exports exactly uxp_addon_init and uxp_addon_terminate. A
-# CMake script, so that every Windows build runs it the same way, with any
-# toolchain. With VERSION (and COPYRIGHT) it also checks what the build
-# stamped into the file.
+# Reads a 64-bit Windows DLL's tables from the file, with any toolchain, and
+# checks its name, that it is built for ARCH (a process loads only a DLL of
+# its own architecture), imports only system DLLs and exports exactly
+# uxp_addon_init and uxp_addon_terminate; with VERSION, the version stamp.
 #   cmake -DLIBRARY=path/to/zerlin-probe.uxpaddon -DARCH=x64|arm64
 #         [-DVERSION=X.Y.Z -DCOPYRIGHT=...] -P check_pe_tables.cmake
 cmake_minimum_required(VERSION 3.22)
@@ -13,9 +9,11 @@ cmake_minimum_required(VERSION 3.22)
 if(NOT DEFINED LIBRARY OR NOT EXISTS "${LIBRARY}")
   message(FATAL_ERROR "set LIBRARY to the DLL to check")
 endif()
-# The COFF machine type of each architecture that ships.
+# The COFF machine type of each architecture that ships, and back.
 set(_machine_x64 0x8664)
-set(_machine_arm64 0xAA64)
+set(_machine_arm64 0xaa64)
+set(_arch_0x8664 "x64 ")
+set(_arch_0xaa64 "arm64 ")
 if(NOT DEFINED _machine_${ARCH})
   message(FATAL_ERROR "set ARCH to x64 or arm64, the architecture the library is for")
 endif()
@@ -38,18 +36,17 @@ function(pe_uint out offset bytes)
   math(EXPR _at "${offset} * 2")
   math(EXPR _length "${bytes} * 2")
   string(SUBSTRING "${_hex}" ${_at} ${_length} _le)
-  string(REGEX REPLACE "(..)" "\\1;" _bytes "${_le}")
+  string(REGEX MATCHALL ".." _bytes "${_le}")
   list(REVERSE _bytes)
-  string(REPLACE ";" "" _be "${_bytes}")
+  list(JOIN _bytes "" _be)
   math(EXPR _value "0x${_be}")
   set(${out} ${_value} PARENT_SCOPE)
 endfunction()
 
 # Section table: where each section's addresses lie in the file.
 pe_uint(_pe 60 4)
-math(EXPR _signature_at "${_pe} * 2")
-string(SUBSTRING "${_hex}" ${_signature_at} 8 _signature)
-if(NOT _signature STREQUAL "50450000")
+pe_uint(_signature ${_pe} 4)
+if(NOT _signature EQUAL 0x4550)
   message(FATAL_ERROR "not a PE file: ${LIBRARY}")
 endif()
 pe_uint(_machine "${_pe} + 4" 2)
@@ -57,17 +54,10 @@ pe_uint(_section_count "${_pe} + 6" 2)
 pe_uint(_optional_size "${_pe} + 20" 2)
 math(EXPR _optional "${_pe} + 24")
 pe_uint(_magic ${_optional} 2)
-if(NOT _machine EQUAL _machine_${ARCH})
-  set(_built_for "")
-  foreach(_arch x64 arm64)
-    if(_machine EQUAL _machine_${_arch})
-      set(_built_for "${_arch} ")
-    endif()
-  endforeach()
-  math(EXPR _machine "${_machine}" OUTPUT_FORMAT HEXADECIMAL)
-  math(EXPR _wanted "${_machine_${ARCH}}" OUTPUT_FORMAT HEXADECIMAL)
-  message(FATAL_ERROR "${LIBRARY} is built for ${_built_for}(machine ${_machine}), "
-    "not for ${ARCH} (machine ${_wanted}): an ${ARCH} process cannot load it")
+math(EXPR _machine "${_machine}" OUTPUT_FORMAT HEXADECIMAL)
+if(NOT _machine STREQUAL _machine_${ARCH})
+  message(FATAL_ERROR "${LIBRARY} is built for ${_arch_${_machine}}(machine ${_machine}), "
+    "not for ${ARCH} (machine ${_machine_${ARCH}}): an ${ARCH} process cannot load it")
 endif()
 if(NOT _magic EQUAL 0x20b)
   message(FATAL_ERROR "not a 64-bit Windows DLL (optional header magic ${_magic})")
@@ -90,13 +80,10 @@ endforeach()
 function(pe_offset out rva)
   math(EXPR rva "${rva}")
   foreach(_section IN LISTS _sections)
-    string(REPLACE "," ";" _fields "${_section}")
-    list(GET _fields 0 _start)
-    list(GET _fields 1 _size)
-    list(GET _fields 2 _raw)
-    math(EXPR _end "${_start} + ${_size}")
-    if(NOT rva LESS _start AND rva LESS _end)
-      math(EXPR _offset "${rva} - ${_start} + ${_raw}")
+    string(REGEX MATCH "(.*),(.*),(.*)" _ "${_section}")
+    math(EXPR _end "${CMAKE_MATCH_1} + ${CMAKE_MATCH_2}")
+    if(NOT rva LESS CMAKE_MATCH_1 AND rva LESS _end)
+      math(EXPR _offset "${rva} - ${CMAKE_MATCH_1} + ${CMAKE_MATCH_3}")
       set(${out} ${_offset} PARENT_SCOPE)
       return()
     endif()
@@ -109,12 +96,10 @@ function(pe_name out rva)
   pe_offset(_offset ${rva})
   math(EXPR _at "${_offset} * 2")
   string(SUBSTRING "${_hex}" ${_at} 512 _text)
-  string(REGEX REPLACE "(..)" "\\1;" _bytes "${_text}")
+  string(REGEX MATCH "^([1-9a-f].|0[1-9a-f])*" _text "${_text}")
+  string(REGEX MATCHALL ".." _bytes "${_text}")
   set(_name "")
   foreach(_byte IN LISTS _bytes)
-    if(_byte STREQUAL "00" OR _byte STREQUAL "")
-      break()
-    endif()
     math(EXPR _code "0x${_byte}")
     string(ASCII ${_code} _char)
     string(APPEND _name "${_char}")
