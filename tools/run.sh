@@ -42,7 +42,7 @@ gs_host=$gs/tests/real_windows/appkit/appkit_test_host
 echo "== building the Windows x64 library (mingw-w64) and its host program"
 build_quietly windows real_window_host
 echo "built $win_lib ($(stat -c %s "$win_lib") bytes)"
-cmake -DLIBRARY="$win_lib" -P tests/checks/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
+cmake -DLIBRARY="$win_lib" -DARCH=x64 -P tests/checks/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
 
 echo "== building the macOS flavour against GNUstep and its host application"
 build_quietly gnustep appkit_test_host
