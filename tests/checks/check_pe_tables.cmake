@@ -172,17 +172,14 @@ pe_dll_names(_delayed ${_delay_rva} 32 4)
 list(APPEND _imports ${_delayed})
 list(SORT _imports)
 
-string(REPLACE ";" " " _shown_imports "${_imports}")
 list(LENGTH _exports _export_count)
-set(_shown_exports "${_exports}")
+list(SUBLIST _exports 0 8 _shown_exports)
 if(_export_count GREATER 8)
-  list(SUBLIST _exports 0 8 _shown_exports)
   list(APPEND _shown_exports "... (${_export_count} in all)")
 endif()
-string(REPLACE ";" " " _shown_exports "${_shown_exports}")
-message("machine: ${ARCH}")
-message("imports: ${_shown_imports}")
-message("exports: ${_shown_exports}")
+list(JOIN _imports " " _shown_imports)
+list(JOIN _shown_exports " " _shown_exports)
+message("machine: ${ARCH}\nimports: ${_shown_imports}\nexports: ${_shown_exports}")
 
 # System DLLs only: msvcrt is part of Windows, and the universal C runtime
 # (ucrtbase and its api-ms-win-crt sets) is from Windows 10 on. The
