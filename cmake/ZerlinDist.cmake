@@ -24,10 +24,9 @@ elseif(APPLE)
     MACHO_COMPATIBILITY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
 endif()
 
-# A Windows library is built for one architecture, x64 or arm64, and loads
-# only into a process of that architecture. MSVC names the one it targets
-# (an x64 prompt may cross-build arm64); other compilers go by the target
-# system's processor.
+# A Windows library is built for x64 or arm64 and loads only into a process
+# of that architecture. MSVC names the one it targets (an x64 prompt may
+# cross-build arm64); other compilers go by the target system's processor.
 set(ZERLIN_WINDOWS_ARCH "")
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(_zerlin_processor "${CMAKE_CXX_COMPILER_ARCHITECTURE_ID}")

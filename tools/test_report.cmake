@@ -9,8 +9,7 @@
 #     appends the preset's totals to FILE in Markdown (a CI job's summary),
 #     with each failed and each skipped test by name, and for a skipped test
 #     the lines of its output that say why; prints the CI annotations that
-#     skipped tests wrote, which CTest does not show. JUnit defaults to
-#     build/NAME/junit.xml.
+#     skipped tests wrote, which CTest does not show.
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(build "${CMAKE_CURRENT_LIST_DIR}/../build" ABSOLUTE)
 string(ASCII 1 semicolon)
