@@ -1,13 +1,9 @@
-# What a release carries from this build: the project's version stamped
-# into the library, and the release files that `cmake --install` lays out
-# and CPack packs (cmake/ZerlinPackage.cmake):
-#   zerlin-probe.uxpaddon   this platform's library
-#   zerlin-probe.d.ts       the typings
-#   LICENSE
-#   README.txt              a short one, for this platform
-#   SHA256SUMS              over the four files above
-# The install prefix defaults to dist/<platform>/ in the source tree, where
-# the npm package (package.json) picks up the library.
+# What a release carries from this build, laid out by `cmake --install` and
+# packed by CPack (cmake/ZerlinPackage.cmake): this platform's library with
+# the project's version stamped in, the typings, LICENSE, a short README.txt
+# for this platform, and SHA256SUMS over those four. The install prefix
+# defaults to dist/<platform>/ in the source tree, where the npm package
+# (package.json) picks up the library.
 
 # The version lives in project() alone; the copyright line in LICENSE.
 file(STRINGS "${PROJECT_SOURCE_DIR}/LICENSE" ZERLIN_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
@@ -28,15 +24,13 @@ elseif(APPLE)
     MACHO_COMPATIBILITY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
 endif()
 
-# A Windows library is built for one architecture, x64 or arm64, and loads
-# only into a process of that architecture. MSVC names the one it targets
-# (an x64 prompt may cross-build arm64); other compilers go by the target
-# system's processor.
+# A Windows library is built for x64 or arm64 and loads only into a process
+# of that architecture. MSVC names the one it targets (an x64 prompt may
+# cross-build arm64); other compilers go by the target system's processor.
 set(ZERLIN_WINDOWS_ARCH "")
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
-  if(CMAKE_CXX_COMPILER_ARCHITECTURE_ID)
-    set(_zerlin_processor "${CMAKE_CXX_COMPILER_ARCHITECTURE_ID}")
-  else()
+  set(_zerlin_processor "${CMAKE_CXX_COMPILER_ARCHITECTURE_ID}")
+  if(NOT _zerlin_processor)
     set(_zerlin_processor "${CMAKE_SYSTEM_PROCESSOR}")
   endif()
   if(_zerlin_processor MATCHES "^(x64|X64|AMD64|amd64|x86_64)$")

@@ -1,10 +1,9 @@
 # GoogleTest built from source with this project's flags, so that sanitizer
 # builds instrument it too, MSVC builds link the same static runtime, and
-# universal macOS builds get every architecture. Debian ships the source in
-# /usr/src/googletest. Where the configuration asks for it (the msvc and mac
-# presets), a pinned release is downloaded and built: an installed copy may
-# hold only the machine's own architecture or another runtime. Otherwise an
-# installed GoogleTest is used.
+# universal macOS builds get every architecture: Debian's source in
+# /usr/src/googletest, else a pinned release where the configuration asks
+# (msvc and mac presets: an installed copy may hold only the machine's own
+# architecture or another runtime), else an installed GoogleTest.
 option(ZERLIN_FETCH_GOOGLETEST
   "Download and build GoogleTest when its source is not found, rather than use an installed copy" OFF)
 if(NOT TARGET GTest::gmock_main)
@@ -35,10 +34,9 @@ if(NOT TARGET GTest::gmock_main)
   if(NOT TARGET GTest::gmock_main)
     add_library(GTest::gmock_main ALIAS gmock_main)
   endif()
-  # GoogleTest built from source compiles itself with -W4 -WX under MSVC,
-  # whatever the project asks; a new compiler's new warning in its code
-  # would fail the build. Its warnings are still shown, not made errors;
-  # the project's own targets keep theirs.
+  # GoogleTest compiles itself with -W4 -WX under MSVC: a new compiler's new
+  # warning in its code would fail the build. Its warnings are still shown;
+  # the project's own targets keep -WX.
   if(MSVC)
     foreach(target gtest gtest_main gmock gmock_main)
       if(TARGET ${target})

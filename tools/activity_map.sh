@@ -27,10 +27,7 @@ case "$platform" in
            "under the pointer and every view that contains it. The title bar is active:"
            "it is part of the main window, and no view lies under it (viewClass \\\"\\\").")
     ;;
-  *)
-    echo "usage: $0 windows|mac SCREENSHOT SAMPLES OUTPUT.png" >&2
-    exit 2
-    ;;
+  *) echo "usage: $0 windows|mac SCREENSHOT SAMPLES OUTPUT.png" >&2; exit 2 ;;
 esac
 read -r _ left top right bottom step < <(head -1 "$samples" | tr -d "\r")
 width=$((right - left)) height=$((bottom - top))
@@ -52,16 +49,15 @@ trap 'rm -f "$mvg"' EXIT
     }' "$samples"
   echo "font '$font' font-size 13 fill black"
   echo "text 10,$((height + 20)) \"$title\""
-  row=0
+  y=$((height + 30))
   for entry in "rgb(0,170,60)|active" "rgb(255,140,0)|$control" \
                "rgb(110,60,230)|$web" "rgb(210,30,30)|$other"; do
-    y=$((height + 30 + row * 18))
     echo "fill ${entry%%|*} rectangle 10,$y 21,$((y + 11))"
     echo "fill black text 27,$((y + 11)) \"${entry#*|}\""
-    row=$((row + 1))
+    y=$((y + 18))
   done
   echo "font-size 12 fill rgb(60,60,60)"
-  y=$((height + 30 + 4 * 18 + 12))
+  y=$((y + 12))
   for note in "${notes[@]}"; do
     echo "text 10,$y \"$note\""
     y=$((y + 16))

@@ -10,9 +10,7 @@ cd "$(dirname "$0")/.."
 root=${1:-/var/tmp/zerlin-bare}
 command -v mmdebstrap >/dev/null || apt-get install -y -qq --no-install-recommends mmdebstrap
 
-cleanup() {
-  for m in dev/shm dev/pts dev sys proc tmp; do umount -l "$root/$m" 2>/dev/null || true; done
-}
+cleanup() { for m in dev/shm dev/pts dev sys proc tmp; do umount -l "$root/$m" 2>/dev/null || true; done; }
 trap cleanup EXIT
 cleanup
 rm -rf "$root"

@@ -14,8 +14,7 @@ ensure_packages() {
   done < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$root/tools/packages.txt")
   [ ${#missing[@]} -gt 0 ] || return 0
   echo "== installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  local sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
@@ -33,7 +32,8 @@ start_display() {
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$number")"
+  DISPLAY=":$(cat "$number")"
+  export DISPLAY
   rm -f "$number"
   trap stop_started EXIT
 }

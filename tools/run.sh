@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
-# The main job: builds the two flavours that run on this machine and shows
-# each in a sample host window on a virtual display. It prints live readings
-# of getPointer, each next to the verdict it should give and why, and draws
-# an activity map of each window.
-#   Windows x64: the library cross-built with mingw-w64, loaded by a host
-#     program under Wine, which also takes one reading in a new process at
-#     144 dpi.
-#   macOS: the same AppKit provider built against GNUstep, loaded by a
-#     GNUstep application with controls, a web view and a second window.
+# The main job: builds the two flavours that run on this machine, shows each
+# in a sample host window on a virtual display, prints live readings of
+# getPointer next to the verdict each should give and why, and draws an
+# activity map of each window. Windows x64: cross-built with mingw-w64, in a
+# host program under Wine, with one more reading in a new process at 144 dpi.
+# macOS: the AppKit provider built against GNUstep, in a GNUstep application
+# with controls, a web view and a second window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/common.sh
 
 ensure_packages
 # Each sample host gets a virtual display of its own, whatever $DISPLAY says:
-# Wine's session one without a window manager (tools/wine_prefix.sh), so
-# that any process may take the foreground; GNUstep one with openbox.
+# Wine's without a window manager, so that any process may take the
+# foreground; GNUstep's with openbox.
 started=$SECONDS
 
 # Configures a preset and builds the given targets. The output goes to
@@ -42,7 +40,7 @@ gs_host=$gs/tests/real_windows/appkit/appkit_test_host
 echo "== building the Windows x64 library (mingw-w64) and its host program"
 build_quietly windows real_window_host
 echo "built $win_lib ($(stat -c %s "$win_lib") bytes)"
-cmake -DLIBRARY="$win_lib" -P tests/checks/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
+cmake -DLIBRARY="$win_lib" -DARCH=x64 -P tests/checks/check_pe_tables.cmake 2>&1 | sed 's/^/  /'
 
 echo "== building the macOS flavour against GNUstep and its host application"
 build_quietly gnustep appkit_test_host

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # Prepares or ends the Wine prefix that the Windows tests run in.
-#   wine_prefix.sh start: makes a fresh prefix in $WINEPREFIX, starts a
-#                         virtual display (Xvfb, no window manager) of the
-#                         session's own whatever DISPLAY says, writes its
-#                         name to $WINEPREFIX/zerlin-display, and keeps one
-#                         wineserver running for all the tests that follow.
-#                         tests/real_windows/win/on_display.sh runs programs on it.
-#   wine_prefix.sh stop:  ends that wineserver, every Wine process in it, and
-#                         the virtual display.
+#   wine_prefix.sh start: a fresh prefix in $WINEPREFIX; a virtual display of
+#     the session's own (Xvfb, no window manager), whatever DISPLAY says, named
+#     in $WINEPREFIX/zerlin-display for tests/real_windows/win/on_display.sh;
+#     and one wineserver kept running for all the tests that follow.
+#   wine_prefix.sh stop: ends that wineserver, its Wine processes and the display.
 set -euo pipefail
 : "${WINEPREFIX:?set WINEPREFIX to the prefix folder}"
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -20,9 +17,7 @@ stop_display() {
   [ -s "$xvfb_pid" ] || return 0
   local pid
   pid=$(cat "$xvfb_pid")
-  if [ "$(ps -p "$pid" -o comm= 2>/dev/null)" = "Xvfb" ]; then
-    kill "$pid" 2>/dev/null || true
-  fi
+  [ "$(ps -p "$pid" -o comm= 2>/dev/null)" != "Xvfb" ] || kill "$pid" 2>/dev/null || true
   rm -f "$xvfb_pid"
 }
 
@@ -37,10 +32,7 @@ start_display() {
   setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
     3>"$number" </dev/null >/dev/null 2>&1 &
   echo $! >"$xvfb_pid"
-  for _ in $(seq 100); do
-    [ -s "$number" ] && break
-    sleep 0.1
-  done
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   [ -s "$number" ] || { echo "Xvfb did not start within 10 s"; return 1; }
   DISPLAY=:$(tr -d '[:space:]' <"$number")
   export DISPLAY
@@ -63,12 +55,6 @@ case "${1:-}" in
     wineboot -i </dev/null >/dev/null 2>&1
     echo "wine prefix ready: $WINEPREFIX"
     ;;
-  stop)
-    wineserver -k 2>/dev/null || true
-    stop_display
-    ;;
-  *)
-    echo "usage: $0 start|stop" >&2
-    exit 2
-    ;;
+  stop) wineserver -k 2>/dev/null || true; stop_display ;;
+  *) echo "usage: $0 start|stop" >&2; exit 2 ;;
 esac

