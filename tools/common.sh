@@ -32,6 +32,7 @@ start_display() {
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  [ -s "$number" ] || { echo "Xvfb did not start within 10 s" >&2; return 1; }
   DISPLAY=":$(cat "$number")"
   export DISPLAY
   rm -f "$number"
