@@ -656,13 +656,21 @@ void RunChecks(Driver& d, Scene& s) {
   const auto spot = [&d](NSView* view, const NSPoint* local = nullptr) -> Where {
     return [=, &d](int& x, int& y) { d.PositionOf(view, x, y, local); };
   };
+  // A reading that counts only while `window` stayed main in the active
+  // application: a late focus event may hand main to another window.
+  const auto read_in = [&](NSWindow* window, const std::string& what, int x, int y, bool active,
+                           const std::string& view_class) {
+    d.CheckWhileHeld(
+        what, x, y, active, view_class, [&] { return d.MakeMain(window); },
+        [&] { return [NSApp isActive] && [NSApp mainWindow] == window; });
+  };
   // One reading with the main window main, active and shown.
   const auto over_main = [&](const std::string& what, const Where& where, bool active,
                              const std::string& view_class) {
     if (!d.StartIn(what, s.main)) return;
     int x = 0, y = 0;
     where(x, y);
-    d.Check(what, x, y, active, view_class);
+    read_in(s.main, what, x, y, active, view_class);
   };
 
   // The main window and what lies in it.
@@ -688,7 +696,7 @@ void RunChecks(Driver& d, Scene& s) {
   const std::string title_bar = "title bar of the main window";
   int title_x = 0, title_y = 0;
   if (d.StartIn(title_bar, s.main) && TitleBarOf(d, s.main, title_x, title_y)) {
-    d.Check(title_bar, title_x, title_y, true, "");
+    read_in(s.main, title_bar, title_x, title_y, true, "");
   }
 
   // Another application's window in front of the main window.
@@ -750,10 +758,11 @@ void RunChecks(Driver& d, Scene& s) {
   if (d.StartIn("flipped content view", s.flipped, "flipped")) {
     int x = 0, y = 0;
     d.PositionOf(s.flipped_button, x, y);
-    d.Check("flipped content: button along its top edge", x, y, false, "NSButton");
+    read_in(s.flipped, "flipped content: button along its top edge", x, y, false, "NSButton");
     const NSPoint mirrored = NSMakePoint(80, 160 - 18);  // the button's centre, mirrored
     d.PositionOf(ContentOf(d, s.flipped), x, y, &mirrored);
-    d.Check("flipped content: the mirrored plain spot", x, y, true, "FlippedContentView");
+    read_in(s.flipped, "flipped content: the mirrored plain spot", x, y, true,
+            "FlippedContentView");
   }
   d.OnAppKit([&] { [s.flipped orderOut:nil]; });
 
@@ -823,10 +832,7 @@ void RunChecks(Driver& d, Scene& s) {
       [s.modal orderOut:nil];
     });
   }
-  d.CheckWhileHeld(
-      "plain content again", plain_x, plain_y, true, "PlainContentView",
-      [&] { return d.MakeMain(s.main); },
-      [&] { return [NSApp isActive] && [NSApp mainWindow] == s.main; });
+  read_in(s.main, "plain content again", plain_x, plain_y, true, "PlainContentView");
 }
 
 // Many overlapping calls at once through the real threads, over the plain
