@@ -324,9 +324,6 @@ Reading Parse(const std::string& text) {
 using Clock = std::chrono::steady_clock;
 // How long one step (a move, a call, an AppKit change) may take.
 constexpr auto kStepLimit = std::chrono::seconds(5);
-// How long a window may take to show as main before it is asked for again:
-// well above the slowest answer seen on a loaded machine (0.6 s).
-constexpr auto kAskAgain = std::chrono::milliseconds(1500);
 // A run's limit is its own time, well above its usual length (a few
 // seconds; the demo about 20 s), plus one step's limit for every wait that
 // ran out, up to kMostGranted of them. A session that refuses steps (macOS
@@ -416,21 +413,9 @@ class Driver {
   // Makes `window` the main window of the active application, and waits
   // until the window system shows it where AppKit places it: a window that
   // the window manager has just mapped may sit elsewhere for a moment.
-  // AppKit takes the window for key and main at once, and asking again
-  // after that reaches the window system only as a restack (GNUstep sends
-  // no new focus request while one is unanswered). So a window still not
-  // shown after kAskAgain is ordered out and asked for afresh, within the
-  // same limit.
   bool MakeMain(NSWindow* window) {
-    auto asked = Clock::now();
     return AwaitAppKit([&] {
-      if ([NSApp isActive] && [NSApp mainWindow] == window && ShownAt(window)) return true;
-      if (Clock::now() - asked > kAskAgain) {
-        std::printf("     the %s window is not shown as main yet: asked again\n",
-                    [[window title] UTF8String]);
-        [window orderOut:nil];
-        asked = Clock::now();
-      }
+      if ([NSApp isActive] && [NSApp mainWindow] == window) return ShownAt(window);
       [NSApp activateIgnoringOtherApps:YES];
       [window makeKeyAndOrderFront:nil];
       return false;
