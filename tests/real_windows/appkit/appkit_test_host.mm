@@ -427,8 +427,30 @@ class Driver {
   bool StartIn(const std::string& what, NSWindow* window, const std::string& name = "main") {
     Begin(what);
     if (MakeMain(window)) return true;
-    Refused("the " + name + " window never became main");
+    std::string missing;
+    OnAppKit([&] { missing = NotMain(window); });
+    Refused("the " + name + " window never became main (" + missing + ")");
     return false;
+  }
+  // AppKit thread only: what MakeMain waits for that does not hold yet.
+  static std::string NotMain(NSWindow* window) {
+    const NSRect frame = [window frame];
+    const NSRect content = [window contentRectForFrameRect:frame];
+    const NSPoint centre = NSMakePoint(NSMidX(content), NSMidY(content));
+    const NSInteger number = [window windowNumber];
+    const std::pair<bool, const char*> facts[] = {
+        {[NSApp isActive], "the application is not active"},
+        {[NSApp mainWindow] == window, "another window is main"},
+        {NSHeight(frame) > NSHeight(content), "AppKit gives it no title bar"},
+        {[NSWindow windowNumberAtPoint:centre belowWindowWithWindowNumber:0] == number,
+         "the window system shows another window at its centre"},
+        {[NSWindow windowNumberAtPoint:TitlePoint(window) belowWindowWithWindowNumber:0] == number,
+         "the window system shows another window at its title bar"}};
+    std::string missing;
+    for (const auto& [holds, what] : facts) {
+      if (!holds) missing += (missing.empty() ? "" : "; ") + std::string(what);
+    }
+    return missing.empty() ? "all held by the end" : missing;
   }
   // AppKit thread only: the window system shows `window` where AppKit
   // places it, at the centre of its content and at its title bar. GNUstep
