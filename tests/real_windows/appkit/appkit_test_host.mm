@@ -846,35 +846,47 @@ void RunChecks(Driver& d, Scene& s) {
 // content: each settles once, with the same reading.
 void CheckOverlappingCalls(Driver& d, Scene& s, Progress& progress, int count) {
   const std::string what = std::to_string(count) + " overlapping calls";
-  if (!d.StartIn(what, s.main)) return;
-  int x = 0, y = 0;
-  d.PositionOf(s.content, x, y, &kPlainSpot);
-  if (!d.MoveTo(x, y)) {
-    d.Refused("the pointer did not reach the plain content within 5 s");
+  // Counted only while the main window stayed main in the active
+  // application through the calls; arranged and called again otherwise.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!d.StartIn(what, s.main)) return;
+    int x = 0, y = 0;
+    d.PositionOf(s.content, x, y, &kPlainSpot);
+    if (!d.MoveTo(x, y)) {
+      d.Refused("the pointer did not reach the plain content within 5 s");
+      return;
+    }
+    std::vector<addon_value__*> promises;
+    std::promise<void> called;
+    std::future<void> all_called = called.get_future();
+    d.host().Post(Queue::kScripting, [&] {
+      for (int i = 0; i < count; ++i) promises.push_back(d.Call());
+      called.set_value();
+    });
+    if (all_called.wait_for(kStepLimit) != std::future_status::ready) {
+      progress.Stop("the calls did not return within 5 s");
+    }
+    int good = 0;
+    for (addon_value__* promise : promises) {
+      const Reading r = d.Await(promise);
+      good += r.fulfilled && r.active && d.host().SettleCount(promise) == 1;
+    }
+    bool still = false;
+    d.OnAppKit([&] { still = [NSApp isActive] && [NSApp mainWindow] == s.main; });
+    if (!still) {
+      std::printf("     %s: the arranged state changed during the calls\n", what.c_str());
+      continue;
+    }
+    const bool ok = good == count;
+    std::printf("%s %d overlapping calls, each settled once and active: %d\n", ok ? "ok  " : "FAIL",
+                count, good);
+    std::lock_guard<std::mutex> lock(progress.mutex);
+    ++progress.checks;
+    progress.passed += ok ? 1 : 0;
+    progress.failures += ok ? 0 : 1;
     return;
   }
-  std::vector<addon_value__*> promises;
-  std::promise<void> called;
-  std::future<void> all_called = called.get_future();
-  d.host().Post(Queue::kScripting, [&] {
-    for (int i = 0; i < count; ++i) promises.push_back(d.Call());
-    called.set_value();
-  });
-  if (all_called.wait_for(kStepLimit) != std::future_status::ready) {
-    progress.Stop("the calls did not return within 5 s");
-  }
-  int good = 0;
-  for (addon_value__* promise : promises) {
-    const Reading r = d.Await(promise);
-    good += r.fulfilled && r.active && d.host().SettleCount(promise) == 1;
-  }
-  const bool ok = good == count;
-  std::printf("%s %d overlapping calls, each settled once and active: %d\n", ok ? "ok  " : "FAIL",
-              count, good);
-  std::lock_guard<std::mutex> lock(progress.mutex);
-  ++progress.checks;
-  progress.passed += ok ? 1 : 0;
-  progress.failures += ok ? 0 : 1;
+  d.Refused("the arranged state never held across the calls");
 }
 
 // The demo's verdict for an answer, as the activity map colours it: A
