@@ -47,10 +47,11 @@
 #include <unistd.h>
 
 #include "addon/addon_api.h"
-#include "tests/real_windows/appkit/desktop.h"
 #include "tests/host/test_host.h"
+#include "tests/real_windows/appkit/desktop.h"
+#include "tests/real_windows/skip_line.h"
 
-using zerlin::gnustep_host::Desktop;
+using zerlin::appkit_host::Desktop;
 using zerlin::test_host::TestHost;
 using Queue = TestHost::Queue;
 
@@ -134,23 +135,6 @@ const NSEventMask kAnyEvent = NSEventMaskAny;
 const NSEventType kWakeEvent = NSEventTypeApplicationDefined;
 const char kTestName[] = "appkit_real_windows";
 #endif
-
-// Text for a GitHub Actions workflow command, which ends at a line break.
-std::string ForWorkflowCommand(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '%') {
-      out += "%25";
-    } else if (c == '\r') {
-      out += "%0D";
-    } else if (c == '\n') {
-      out += "%0A";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // GNUstep runs a sheet as an application-modal loop, so beginning one
 // returns only when it ends; Apple's AppKit returns at once.
@@ -348,8 +332,8 @@ struct Progress {
 
   void Summary() {
     std::lock_guard<std::mutex> lock(mutex);
-    std::printf("gnustep host: %d checks, %d failed, %d skipped, %zu host calls\n", checks,
-                failures, skipped, host_calls);
+    std::printf("appkit host: %d checks, %d failed, %d skipped, %zu host calls\n", checks, failures,
+                skipped, host_calls);
   }
   // Ends the process from any thread: the AppKit thread may be the one that
   // is stuck, so nothing waits for it.
@@ -462,8 +446,8 @@ class Driver {
     const NSInteger number = [window windowNumber];
     return NSHeight([window frame]) > NSHeight(content) &&
            [NSWindow windowNumberAtPoint:centre belowWindowWithWindowNumber:0] == number &&
-           [NSWindow windowNumberAtPoint:TitlePoint(window) belowWindowWithWindowNumber:0] ==
-               number;
+           [NSWindow windowNumberAtPoint:TitlePoint(window)
+               belowWindowWithWindowNumber:0] == number;
   }
   // AppKit thread only: halfway between the top edge of `window`'s content
   // and that of its frame, in its title bar.
@@ -598,12 +582,7 @@ class Driver {
   // The current case cannot run in this session.
   void Skip(const std::string& why) {
     std::lock_guard<std::mutex> lock(progress_.mutex);
-    std::printf("SKIP %s: %s\n", progress_.current.c_str(), why.c_str());
-    const char* actions = std::getenv("GITHUB_ACTIONS");
-    if (actions != nullptr && std::strcmp(actions, "true") == 0) {
-      std::printf("::warning title=%s skipped a case::%s\n", kTestName,
-                  ForWorkflowCommand(progress_.current + ": " + why).c_str());
-    }
+    zerlin::test_host::PrintSkipLine(kTestName, progress_.current, why);
     ++progress_.skipped;
   }
   // Something the session may refuse did not happen: skipped where the

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace zerlin::gnustep_host {
+namespace zerlin::appkit_host {
 
 class Desktop {
  public:
@@ -45,6 +45,6 @@ class Desktop {
   std::unique_ptr<Session> session_;
 };
 
-}  // namespace zerlin::gnustep_host
+}  // namespace zerlin::appkit_host
 
 #endif  // ZERLIN_TESTS_REAL_WINDOWS_APPKIT_DESKTOP_H_

@@ -7,7 +7,7 @@
 
 #include "tests/real_windows/appkit/desktop.h"
 
-namespace zerlin::gnustep_host {
+namespace zerlin::appkit_host {
 
 struct Desktop::Session {};
 
@@ -58,4 +58,4 @@ void Desktop::ShowOtherWindow(int, int, int, int) {}
 
 void Desktop::HideOtherWindow() {}
 
-}  // namespace zerlin::gnustep_host
+}  // namespace zerlin::appkit_host

@@ -7,7 +7,7 @@
 
 #include "tests/real_windows/appkit/desktop.h"
 
-namespace zerlin::gnustep_host {
+namespace zerlin::appkit_host {
 
 struct Desktop::Session {
   Display* display = nullptr;
@@ -91,4 +91,4 @@ void Desktop::HideOtherWindow() {
   session_->other = 0;
 }
 
-}  // namespace zerlin::gnustep_host
+}  // namespace zerlin::appkit_host

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/real_windows/skip_line.h"
 #include "tests/real_windows/win/loaded_addon.h"
 #include "tests/real_windows/win/window_scene.h"
 
@@ -225,12 +226,7 @@ class Tally {
   void Fail() { ++failed_; }
   void Skip(const std::string& what, const std::string& why) {
     ++skipped_;
-    std::printf("SKIP %s: %s\n", what.c_str(), why.c_str());
-    const char* actions = std::getenv("GITHUB_ACTIONS");
-    if (actions != nullptr && std::string(actions) == "true") {
-      std::printf("::warning title=real_windows skipped a case::%s\n",
-                  AnnotationText(what + ": " + why).c_str());
-    }
+    test_host::PrintSkipLine("real_windows", what, why);
   }
   // 0 when every case passed; 77 when none failed and some were skipped;
   // 1 when a case failed, or when none passed: a run that only skipped
@@ -247,23 +243,6 @@ class Tally {
   }
 
  private:
-  // An annotation's message ends at a line break; '%' introduces escapes.
-  static std::string AnnotationText(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-      if (c == '%') {
-        out += "%25";
-      } else if (c == '\r') {
-        out += "%0D";
-      } else if (c == '\n') {
-        out += "%0A";
-      } else {
-        out += c;
-      }
-    }
-    return out;
-  }
-
   int passed_ = 0;
   int failed_ = 0;
   int skipped_ = 0;
