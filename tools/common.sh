@@ -26,10 +26,12 @@ ensure_packages() {
 start_display() {
   # Xvfb picks a free display itself and names it on fd 3 once it is ready:
   # a number guessed from /tmp may be taken by a server that this /tmp cannot
-  # see (a container's, say).
+  # see (a container's, say). Without -noreset the server resets whenever
+  # its last client leaves, and refuses a client that connects meanwhile: a
+  # window manager started beside a short-lived xprop was seen so refused.
   local number
   number=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$number" >/dev/null 2>&1 &
   ZERLIN_PIDS+=("$!")
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   [ -s "$number" ] || { echo "Xvfb did not start within 10 s" >&2; return 1; }

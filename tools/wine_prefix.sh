@@ -25,11 +25,12 @@ stop_display() {
 # display it finds then; a window manager there would keep Wine's windows
 # from taking the foreground, and a contributor's desktop would show them.
 # Xvfb picks a free display number itself and writes it to fd 3 once it is
-# ready.
+# ready; -noreset keeps it from resetting, and refusing new clients for that
+# moment, each time its last client leaves (a test's xdpyinfo, say).
 start_display() {
   local number=$WINEPREFIX.display-number
   rm -f "$number"
-  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset \
     3>"$number" </dev/null >/dev/null 2>&1 &
   echo $! >"$xvfb_pid"
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
