@@ -61,7 +61,7 @@ for attempt in 1 2 3; do
   fi
   if wait_until 30 probe_framed && ! openbox_gone; then break; fi
   if ! openbox_gone; then
-    echo "openbox did not frame a window within 30 s on $DISPLAY" >&2
+    echo "openbox runs on $DISPLAY but framed no window within 30 s" >&2
     exit 1
   fi
   echo "openbox exited before it managed a window (attempt $attempt):" \
